@@ -1,1 +1,40 @@
-namespace quillon {}
+#include "autorun/approved_state.h"
+
+namespace quillon {
+namespace {
+
+constexpr std::size_t kApprovedValueSize = 12;
+constexpr std::uint8_t kStateOn = 0x02;
+constexpr std::uint8_t kStateOff = 0x03;
+
+void PutLittleEndian(TBytes& Bytes, std::size_t Offset, DWORD Value) {
+    for (std::size_t I = 0; I < sizeof Value; ++I) Bytes[Offset + I] = static_cast<std::uint8_t>(Value >> (8 * I));
+}
+
+}  // namespace
+
+TBytes MakeApprovedValueAt(bool Enable, FILETIME Stamp) {
+    TBytes Bytes(kApprovedValueSize, 0);
+    Bytes[0] = Enable ? kStateOn : kStateOff;
+    PutLittleEndian(Bytes, 4, Stamp.dwLowDateTime);
+    PutLittleEndian(Bytes, 8, Stamp.dwHighDateTime);
+    return Bytes;
+}
+
+TBytes MakeApprovedValue(bool Enable) {
+    SYSTEMTIME Now{};
+    ::GetSystemTime(&Now);
+    FILETIME Stamp{};
+    ::SystemTimeToFileTime(&Now, &Stamp);
+    return MakeApprovedValueAt(Enable, Stamp);
+}
+
+bool IsApprovedStateOn(std::span<const std::uint8_t> Bytes) {
+    return Bytes.size() != kApprovedValueSize || Bytes[0] == kStateOn;
+}
+
+bool ReadApprovedState(HKEY RootKey, const std::wstring& Key, const std::wstring& Name) {
+    return IsApprovedStateOn(TReg::ReadBinary(RootKey, Key, Name));
+}
+
+}  // namespace quillon

@@ -1,1 +1,65 @@
-namespace quillon {}
+#include "platform/error_report.h"
+
+#include <windows.h>
+
+#include <string>
+
+#include "platform/error_box.h"
+#include "platform/error_report_format.h"
+#include "platform/error_reporter.h"
+#include "platform/error_text.h"
+
+namespace quillon {
+
+namespace {
+
+std::wstring ModulePath() {
+    std::wstring Path(MAX_PATH, L'\0');
+    for (;;) {
+        const DWORD Size = static_cast<DWORD>(Path.size());
+        const DWORD Length = ::GetModuleFileNameW(nullptr, Path.data(), Size);
+        if (Length == 0) return {};
+        if (Length < Size) {
+            Path.resize(Length);
+            return Path;
+        }
+        Path.resize(Path.size() * 2);  // truncated: try a larger buffer
+    }
+}
+
+TErrorReportSeam ProgramSeam() {
+    return {
+        ReportPathBeside(ModulePath()),
+        [](std::wstring_view Text) { ShowErrorBox(Text); },
+        [] { ::ExitProcess(1); },
+        [] {
+            for (;;) ::Sleep(INFINITE);
+        },
+    };
+}
+
+TErrorReporter& ProcessReporter() {
+    // Never destroyed, so an error raised while statics are torn down at
+    // exit still finds it.
+    static TErrorReporter* const Reporter = new TErrorReporter(ProgramSeam());
+    return *Reporter;
+}
+
+}  // namespace
+
+void ReportUnhandledError(std::wstring_view Text) noexcept {
+    ProcessReporter().Report(Text);
+    ::ExitProcess(1);  // not reached: the program's seam ends or waits
+}
+
+void ReportCurrentException() noexcept {
+    std::wstring Text;
+    try {
+        Text = CurrentExceptionText();
+    } catch (...) {
+        ReportUnhandledError(L"Unknown error");
+    }
+    ReportUnhandledError(Text);
+}
+
+}  // namespace quillon

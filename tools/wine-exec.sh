@@ -11,5 +11,12 @@ out=$(mktemp)
 wine "$@" >"$out" 2>&1
 rc=$?
 cat "$out"
+# Under Wine a crash can end a program with code 0 (the debugger that Wine
+# starts takes it over), so a test program passes only when GoogleTest
+# itself said so.
+if [ $rc -eq 0 ] && ! grep -q '^\[  PASSED  \]' "$out"; then
+  echo "wine-exec.sh: the program ended without GoogleTest's verdict; counted as failed" >&2
+  rc=1
+fi
 rm -f "$out"
 exit $rc

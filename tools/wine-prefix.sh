@@ -10,7 +10,7 @@ case "$1" in
   start)
     mkdir -p "$WINEPREFIX"
     wineserver -p </dev/null >/dev/null 2>&1
-    wineboot -i </dev/null >/dev/null 2>&1 || exit 1
+    wineboot </dev/null >/dev/null 2>&1 || exit 1
     # One program run warms the prefix, so the first test does not pay for
     # Wine's start-up.
     wine cmd /c exit </dev/null >/dev/null 2>&1

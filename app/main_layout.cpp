@@ -1,0 +1,34 @@
+#include "app/main_layout.h"
+
+#include "platform/dpi.h"
+
+namespace quillon {
+namespace {
+constexpr int kClientWidth = 412;
+constexpr int kClientHeight = 432;
+constexpr int kHeadHeight = 50;
+constexpr int kLogoPanelWidth = 120;
+// The tool bar fills the band left of the logo less 10 on every side; its
+// one button sits at the bar's indent of 10.
+constexpr int kBarMargin = 10;
+constexpr int kButtonIndent = 10;
+constexpr SIZE kButton = {70, 30};
+constexpr POINT kLogoInPanel = {3, 0};
+constexpr SIZE kLogo = {112, 50};
+constexpr int kCardPadding = 8;
+}  // namespace
+
+TMainLayout ComputeMainLayout(UINT Dpi) {
+    constexpr int logoPanelLeft = kClientWidth - kLogoPanelWidth;
+    constexpr int buttonLeft = kBarMargin + kButtonIndent;
+    constexpr int logoLeft = logoPanelLeft + kLogoInPanel.x;
+    TMainLayout layout{};
+    layout.Client = {Scale(kClientWidth, Dpi), Scale(kClientHeight, Dpi)};
+    layout.Head = ScaleRect({0, 0, kClientWidth, kHeadHeight}, Dpi);
+    layout.BtnHome = ScaleRect({buttonLeft, kBarMargin, buttonLeft + kButton.cx, kBarMargin + kButton.cy}, Dpi);
+    layout.ImgLogo = ScaleRect({logoLeft, kLogoInPanel.y, logoLeft + kLogo.cx, kLogoInPanel.y + kLogo.cy}, Dpi);
+    layout.Card = ScaleRect({kCardPadding, kHeadHeight, kClientWidth - kCardPadding, kClientHeight}, Dpi);
+    return layout;
+}
+
+}  // namespace quillon

@@ -1,0 +1,117 @@
+#include "app/main_window.h"
+
+#include "app/main_layout.h"
+
+#include <commctrl.h>
+
+namespace quillon {
+namespace {
+
+constexpr DWORD kStyle = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX | WS_CLIPCHILDREN;
+constexpr DWORD kExStyle = WS_EX_CONTROLPARENT;
+constexpr int kIdHome = 10;
+
+void MoveTo(HWND Wnd, const RECT& Rect) {
+    ::MoveWindow(Wnd, Rect.left, Rect.top, Rect.right - Rect.left, Rect.bottom - Rect.top, TRUE);
+}
+
+}  // namespace
+
+TFrmQuillon::TFrmQuillon() {
+    CreateFor(L"QuillonMainWindow", kExStyle, kStyle, {0, 0, 0, 0}, nullptr, L"Quillon");
+}
+
+void TFrmQuillon::Show(int CmdShow) {
+    ::ShowWindow(Handle(), CmdShow);
+    ::UpdateWindow(Handle());
+}
+
+LRESULT TFrmQuillon::OnMessage(UINT Msg, WPARAM WParam, LPARAM LParam) {
+    switch (Msg) {
+    case WM_CREATE:
+        FormCreate();
+        return 0;
+    case WM_DPICHANGED: {
+        const RECT& suggested = *reinterpret_cast<const RECT*>(LParam);
+        ::SetWindowPos(Handle(), nullptr, suggested.left, suggested.top,
+                       suggested.right - suggested.left, suggested.bottom - suggested.top,
+                       SWP_NOZORDER | SWP_NOACTIVATE);
+        ApplyDpi(HIWORD(WParam));
+        return 0;
+    }
+    case WM_SETTINGCHANGE:
+        // The window keeps the desktop's icon-title font as the user changes it.
+        if (WParam == SPI_SETICONTITLELOGFONT || WParam == SPI_SETNONCLIENTMETRICS) ApplyFonts();
+        break;
+    case WM_CTLCOLORBTN:
+    case WM_CTLCOLORSTATIC:
+        ::SetBkColor(reinterpret_cast<HDC>(WParam), RGB(255, 255, 255));
+        return reinterpret_cast<LRESULT>(::GetStockObject(WHITE_BRUSH));
+    case WM_DESTROY:
+        ::PostQuitMessage(0);
+        return 0;
+    default:
+        break;
+    }
+    return TWindow::OnMessage(Msg, WParam, LParam);
+}
+
+void TFrmQuillon::FormCreate() {
+    FDpi = ::GetDpiForWindow(Handle());
+    PlaceOnMonitor();
+    FFonts.Rebuild(FDpi);
+
+    const TMainLayout layout = ComputeMainLayout(FDpi);
+    // The home button has no action; it only shows where the user is, so it
+    // stays pressed and is left out of the Tab order.
+    FBtnHome = ::CreateWindowExW(0, WC_BUTTONW, L"처음화면", WS_CHILD | WS_VISIBLE | BS_PUSHLIKE | BS_CHECKBOX,
+                                 0, 0, 0, 0, Handle(),
+                                 reinterpret_cast<HMENU>(static_cast<INT_PTR>(kIdHome)),
+                                 ::GetModuleHandleW(nullptr), nullptr);
+    ::SendMessageW(FBtnHome, BM_SETCHECK, BST_CHECKED, 0);
+    FImgLogo = std::make_unique<TImgLogo>(Handle(), layout.ImgLogo);
+    FFrmAutorun = std::make_unique<TFrmAutorun>(Handle(), layout.Card, FDpi, FFonts);
+    ApplyDpi(FDpi);
+}
+
+void TFrmQuillon::PlaceOnMonitor() {
+    const TMainLayout layout = ComputeMainLayout(FDpi);
+    RECT frame{0, 0, layout.Client.cx, layout.Client.cy};
+    ::AdjustWindowRectExForDpi(&frame, kStyle, FALSE, kExStyle, FDpi);
+    MONITORINFO monitor{};
+    monitor.cbSize = sizeof(monitor);
+    ::GetMonitorInfoW(::MonitorFromWindow(Handle(), MONITOR_DEFAULTTOPRIMARY), &monitor);
+    const RECT& work = monitor.rcWork;
+    const int width = frame.right - frame.left;
+    const int height = frame.bottom - frame.top;
+    ::SetWindowPos(Handle(), nullptr, work.left + (work.right - work.left - width) / 2,
+                   work.top + (work.bottom - work.top - height) / 2, width, height,
+                   SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+void TFrmQuillon::ApplyDpi(UINT Dpi) {
+    FDpi = Dpi;
+    FIconSmall = MakeLogoIcon(::GetSystemMetricsForDpi(SM_CXSMICON, Dpi));
+    FIconBig = MakeLogoIcon(::GetSystemMetricsForDpi(SM_CXICON, Dpi));
+    ::SendMessageW(Handle(), WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(FIconSmall.get()));
+    ::SendMessageW(Handle(), WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(FIconBig.get()));
+    FFonts.Rebuild(Dpi);
+    LayoutChildren();
+    FFrmAutorun->ApplyDpi(Dpi);
+    ::SendMessageW(FBtnHome, WM_SETFONT, reinterpret_cast<WPARAM>(FFonts.Normal()), TRUE);
+}
+
+void TFrmQuillon::ApplyFonts() {
+    FFonts.Rebuild(FDpi);
+    ::SendMessageW(FBtnHome, WM_SETFONT, reinterpret_cast<WPARAM>(FFonts.Normal()), TRUE);
+    FFrmAutorun->ApplyFonts();
+}
+
+void TFrmQuillon::LayoutChildren() {
+    const TMainLayout layout = ComputeMainLayout(FDpi);
+    MoveTo(FBtnHome, layout.BtnHome);
+    MoveTo(FImgLogo->Handle(), layout.ImgLogo);
+    MoveTo(FFrmAutorun->Handle(), layout.Card);
+}
+
+}  // namespace quillon

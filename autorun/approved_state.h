@@ -1,0 +1,38 @@
+#pragma once
+// The approved-state value: the 12-byte REG_BINARY that Explorer's start-up
+// manager keeps per Run value and per start-up file. Byte 0 is 0x02 for on,
+// 0x03 for off; bytes 1-3 are zero; bytes 4-11 the FILETIME (UTC) of the
+// change, least significant byte first.
+
+#include <windows.h>
+
+#include <cstdint>
+#include <span>
+#include <string>
+
+#include "platform/registry.h"
+
+namespace quillon {
+
+// Below HKEY_LOCAL_MACHINE or HKEY_CURRENT_USER.
+inline constexpr const wchar_t* kApprovedRunKey =
+    L"Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\StartupApproved\\Run";
+// For the values of the 32-bit (Wow6432Node) Run key.
+inline constexpr const wchar_t* kApprovedRun32Key =
+    L"Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\StartupApproved\\Run32";
+// For start-up folder files, by file name with extension.
+inline constexpr const wchar_t* kApprovedStartupFolderKey =
+    L"Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\StartupApproved\\StartupFolder";
+
+// A value for the wanted state stamped with the given time.
+TBytes MakeApprovedValueAt(bool Enable, FILETIME Stamp);
+// A value for the wanted state stamped with the current time.
+TBytes MakeApprovedValue(bool Enable);
+
+// Off only for exactly 12 bytes whose first byte is not 0x02; anything
+// else, a missing value included, counts as on.
+bool IsApprovedStateOn(std::span<const std::uint8_t> Bytes);
+// The state that the value Name of Key under RootKey records.
+bool ReadApprovedState(HKEY RootKey, const std::wstring& Key, const std::wstring& Name);
+
+}  // namespace quillon

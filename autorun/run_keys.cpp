@@ -1,0 +1,46 @@
+#include "autorun/run_keys.h"
+
+#include "autorun/approved_state.h"
+#include "platform/command_line.h"
+#include "platform/registry.h"
+#include "platform/text.h"
+
+namespace quillon {
+namespace {
+
+constexpr wchar_t kRunKey[] = L"\\Software\\Microsoft\\Windows\\CurrentVersion\\Run";
+constexpr wchar_t kRun32Key[] = L"\\Software\\Wow6432Node\\Microsoft\\Windows\\CurrentVersion\\Run";
+
+// The 32-bit Run key's values keep their state apart, in Run32.
+const wchar_t* ApprovedKeyFor(const std::wstring& Key) {
+    return ContainsIgnoringAsciiCase(Key, L"Wow6432Node") ? kApprovedRun32Key : kApprovedRunKey;
+}
+
+}  // namespace
+
+void CollectRunKey(HKEY RootKey, const std::wstring& Key, TAutorunList& List) {
+    // Each key is opened once for all its values, and so is its state key.
+    const TRegReader run(RootKey, Key);
+    const std::vector<std::wstring> names = run.ValueNames();
+    if (names.empty()) return;
+    const TRegReader approved(RootKey, ApprovedKeyFor(Key));
+    const std::wstring root = RootKeyToText(RootKey, true);
+    for (const std::wstring& name : names) {
+        TAutorunInfo entry;
+        entry.RawData = run.ReadString(name);
+        entry.FileName = ResolveCommandLine(entry.RawData);
+        entry.Caption = name;
+        entry.Target = root + Key + L"\\" + name;
+        entry.From = root;
+        entry.Enabled = IsApprovedStateOn(approved.ReadBinary(name));
+        List.push_back(std::move(entry));
+    }
+}
+
+void CollectRunKeys(TAutorunList& List) {
+    CollectRunKey(HKEY_LOCAL_MACHINE, kRunKey, List);
+    CollectRunKey(HKEY_LOCAL_MACHINE, kRun32Key, List);
+    CollectRunKey(HKEY_CURRENT_USER, kRunKey, List);
+}
+
+}  // namespace quillon

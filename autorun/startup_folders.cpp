@@ -1,0 +1,78 @@
+#include "autorun/startup_folders.h"
+
+#include "autorun/approved_state.h"
+#include "platform/app_error.h"
+#include "platform/folders.h"
+#include "platform/text.h"
+#include "platform/unique_handle.h"
+
+#include <shlobj.h>
+
+namespace quillon {
+namespace {
+
+constexpr std::wstring_view kStartupExtensions[] = {L".url", L".lnk", L".exe", L".bat", L".cmd", L".com"};
+
+std::wstring_view Extension(std::wstring_view FileName) {
+    const size_t dot = FileName.rfind(L'.');
+    return dot == std::wstring_view::npos ? std::wstring_view{} : FileName.substr(dot);
+}
+
+// A folder that the shell named but that is gone by the time it is listed
+// is an error the user must hear of; one that exists but cannot be read
+// (access refused) only contributes nothing.
+[[noreturn]] void FolderVanished() { throw TAppError(L"The specified path was not found"); }
+
+bool FolderExists(const std::wstring& Folder) {
+    const DWORD attributes = ::GetFileAttributesW(Folder.c_str());
+    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+TAutorunInfo MakeEntry(const std::wstring& Folder, std::wstring_view Name, const TRegReader& Approved) {
+    TAutorunInfo entry;
+    entry.FileName = Folder + L"\\" + std::wstring(Name);
+    entry.Caption = Name.substr(0, Name.rfind(L'.'));
+    entry.Target = entry.FileName;
+    entry.From = L"FILE";
+    entry.Enabled = IsApprovedStateOn(Approved.ReadBinary(std::wstring(Name)));
+    return entry;
+}
+
+}  // namespace
+
+bool IsStartupFileName(std::wstring_view FileName) {
+    const std::wstring_view extension = Extension(FileName);
+    for (std::wstring_view known : kStartupExtensions) {
+        if (EqualsIgnoringAsciiCase(extension, known)) return true;
+    }
+    return false;
+}
+
+void CollectStartupFolder(const std::wstring& Folder, TAutorunList& List) {
+    if (Folder.empty()) return;
+    // The common folder's items keep their state under the machine's key.
+    const HKEY approvedRoot =
+        Folder == GetSpecialFolder(CSIDL_COMMON_STARTUP) ? HKEY_LOCAL_MACHINE : HKEY_CURRENT_USER;
+
+    WIN32_FIND_DATAW found{};
+    UniqueFindHandle find(::FindFirstFileExW((Folder + L"\\*").c_str(), FindExInfoBasic, &found,
+                                             FindExSearchNameMatch, nullptr, FIND_FIRST_EX_LARGE_FETCH));
+    if (!find) {
+        if (!FolderExists(Folder)) FolderVanished();
+        return;
+    }
+    const TRegReader approved(approvedRoot, kApprovedStartupFolderKey);  // opened once for all files
+    do {
+        if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) continue;
+        const std::wstring_view name = found.cFileName;
+        if (!IsStartupFileName(name)) continue;
+        List.push_back(MakeEntry(Folder, name, approved));
+    } while (::FindNextFileW(find.get(), &found));
+}
+
+void CollectStartupFolders(TAutorunList& List) {
+    CollectStartupFolder(GetSpecialFolder(CSIDL_COMMON_STARTUP), List);
+    CollectStartupFolder(GetSpecialFolder(CSIDL_STARTUP), List);
+}
+
+}  // namespace quillon

@@ -1,0 +1,24 @@
+#pragma once
+// Conversions between the program's UTF-16 text and the narrow text that
+// exceptions and bugreport.txt carry.
+
+#include <string>
+#include <string_view>
+
+namespace quillon {
+
+// UTF-8 of Text. An unpaired surrogate becomes U+FFFD, so the result is
+// always valid UTF-8.
+std::string Utf8FromWide(std::wstring_view Text);
+
+// The message of a std::exception as text. Our own code and the standard
+// library write UTF-8; older libraries and the C runtime write the ANSI code
+// page, so bytes that are not valid UTF-8 are read as ANSI.
+std::wstring WideFromExceptionMessage(std::string_view Bytes);
+
+// The text of the exception being handled: a TAppError's message, a
+// std::exception's what(), or "Unknown error" for anything else (and when no
+// exception is being handled). Call it inside a catch block.
+std::wstring CurrentExceptionText();
+
+}  // namespace quillon

@@ -1,0 +1,35 @@
+#pragma once
+// The one window wrapper: a C++ object behind every window class of ours.
+// The object pointer travels in CREATESTRUCT::lpCreateParams, is stored in
+// GWLP_USERDATA on WM_NCCREATE and cleared on WM_NCDESTROY; the window
+// procedure only forwards to OnMessage and hands escaping errors to the
+// error report.
+
+#include <windows.h>
+
+namespace quillon {
+
+class TWindow {
+public:
+    TWindow() = default;
+    virtual ~TWindow();
+    TWindow(const TWindow&) = delete;
+    TWindow& operator=(const TWindow&) = delete;
+
+    [[nodiscard]] HWND Handle() const noexcept { return FHandle; }
+
+protected:
+    // Registers ClassName once per process (white background, arrow cursor
+    // unless Cursor names another) and creates the window for this object.
+    HWND CreateFor(const wchar_t* ClassName, DWORD ExStyle, DWORD Style, const RECT& Rect,
+                   HWND Parent, const wchar_t* Title = L"", LPCWSTR Cursor = IDC_ARROW);
+
+    // Everything this class does not handle goes to DefWindowProcW.
+    virtual LRESULT OnMessage(UINT Msg, WPARAM WParam, LPARAM LParam);
+
+private:
+    static LRESULT CALLBACK WindowProc(HWND Wnd, UINT Msg, WPARAM WParam, LPARAM LParam);
+    HWND FHandle = nullptr;
+};
+
+}  // namespace quillon

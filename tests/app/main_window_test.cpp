@@ -1,0 +1,135 @@
+// The main window and its list frame, created in-process on Wine's desktop.
+#include "app/main_layout.h"
+#include "app/main_window.h"
+#include "app/message_loop.h"
+#include "tests/support/window_test.h"
+#include "view/list_images.h"
+
+#include <commctrl.h>
+
+namespace quillon {
+namespace {
+
+using test::RectInParent;
+using test::WindowText;
+
+LOGFONTW FontOf(HWND Wnd) {
+    LOGFONTW font{};
+    ::GetObjectW(reinterpret_cast<HFONT>(::SendMessageW(Wnd, WM_GETFONT, 0, 0)), sizeof(font), &font);
+    return font;
+}
+
+int RowHeight(HWND List) {
+    RECT row{};
+    ListView_GetItemRect(List, 0, &row, LVIR_BOUNDS);
+    return row.bottom - row.top;
+}
+
+class MainWindowTest : public test::WindowTest {};
+
+TEST_F(MainWindowTest, LaysOutTheHeaderTheLogoAndTheFrameAt96Dpi) {
+    TFrmQuillon form;
+    ASSERT_TRUE(::IsWindow(form.Handle()));
+    ASSERT_EQ(::GetDpiForWindow(form.Handle()), 96u) << "the test prefix runs at 96 DPI";
+    RECT client{};
+    ::GetClientRect(form.Handle(), &client);
+    EXPECT_EQ(client.right, 412);
+    EXPECT_EQ(client.bottom, 432);
+    EXPECT_EQ(WindowText(form.Handle()), L"Quillon");
+
+    const TMainLayout layout = ComputeMainLayout(96);
+    EXPECT_EQ(RectInParent(form.BtnHome()), layout.BtnHome);
+    EXPECT_EQ(RectInParent(form.ImgLogo()), layout.ImgLogo);
+    EXPECT_EQ(RectInParent(form.FrmAutorun().Handle()), layout.Card);
+    EXPECT_EQ(WindowText(form.BtnHome()), L"처음화면");
+    EXPECT_EQ(::SendMessageW(form.BtnHome(), BM_GETCHECK, 0, 0), BST_CHECKED);
+    EXPECT_EQ(::GetClassLongPtrW(form.ImgLogo(), GCLP_HCURSOR),
+              reinterpret_cast<LONG_PTR>(::LoadCursorW(nullptr, IDC_HAND)));
+
+    // Every control speaks the desktop's icon-title font.
+    const LOGFONTW expected = IconTitleLogFont(96);
+    for (HWND control : {form.BtnHome(), form.FrmAutorun().ListAutorun(), form.FrmAutorun().BtnAutorun()}) {
+        const LOGFONTW font = FontOf(control);
+        EXPECT_STREQ(font.lfFaceName, expected.lfFaceName);
+        EXPECT_EQ(font.lfHeight, expected.lfHeight);
+    }
+}
+
+TEST_F(MainWindowTest, FrameHasTwoColumnsTheCheckBoxTheButtonAndTheMenu) {
+    TFrmQuillon form;
+    TFrmAutorun& frame = form.FrmAutorun();
+    HWND list = frame.ListAutorun();
+    EXPECT_EQ(Header_GetItemCount(ListView_GetHeader(list)), 2);
+    RECT listClient{};
+    ::GetClientRect(list, &listClient);
+    EXPECT_EQ(ListView_GetColumnWidth(list, 1), 50);
+    EXPECT_EQ(ListView_GetColumnWidth(list, 0), listClient.right - 50);
+    EXPECT_TRUE(ListView_GetExtendedListViewStyle(list) & LVS_EX_FULLROWSELECT);
+    EXPECT_TRUE(::GetWindowLongW(list, GWL_STYLE) & LVS_SINGLESEL);
+
+    EXPECT_EQ(WindowText(frame.ChkAllList()), L"전체목록");
+    EXPECT_EQ(::SendMessageW(frame.ChkAllList(), BM_GETCHECK, 0, 0), BST_UNCHECKED);
+    EXPECT_EQ(WindowText(frame.BtnAutorun()), L"사용안함");
+
+    ASSERT_EQ(::GetMenuItemCount(frame.Menu()), 1);
+    wchar_t item[32]{};
+    ::GetMenuStringW(frame.Menu(), 0, item, 32, MF_BYPOSITION);
+    EXPECT_STREQ(item, L"목록 저장");
+}
+
+TEST_F(MainWindowTest, RowsComeFromTheModelTwentyFourPixelsHigh) {
+    TFrmQuillon form;
+    TFrmAutorun& frame = form.FrmAutorun();
+    frame.Rows() = {{L"Alpha Tool", L"HKCU\\Software\\Microsoft\\Windows\\CurrentVersion\\Run\\Alpha",
+                     L"HKCU", kImageRegistry, true},
+                    {L"Beta Service", L"beta", L"SERV", kImageGears, false}};
+    frame.RowsChanged();
+    HWND list = frame.ListAutorun();
+    ASSERT_EQ(ListView_GetItemCount(list), 2);
+
+    wchar_t text[64]{};
+    ListView_GetItemText(list, 0, 0, text, 64);
+    EXPECT_STREQ(text, L"Alpha Tool");
+    ListView_GetItemText(list, 1, 1, text, 64);
+    EXPECT_STREQ(text, L"SERV");
+    LVITEMW image{};
+    image.mask = LVIF_IMAGE;
+    image.iItem = 1;
+    ListView_GetItem(list, &image);
+    EXPECT_EQ(image.iImage, kImageGears);
+    EXPECT_EQ(RowHeight(list), 24);
+    EXPECT_EQ(ImageList_GetImageCount(ListView_GetImageList(list, LVSIL_SMALL)), kFixedImageCount);
+}
+
+TEST_F(MainWindowTest, MovingToA144DpiMonitorScalesTheLayoutFontsAndRows) {
+    TFrmQuillon form;
+    TFrmAutorun& frame = form.FrmAutorun();
+    frame.Rows() = {{L"Alpha", L"alpha", L"SERV", kImageGears, true}};
+    frame.RowsChanged();
+
+    RECT suggested{100, 100, 0, 0};
+    RECT size{0, 0, 618, 648};
+    ::AdjustWindowRectExForDpi(&size, static_cast<DWORD>(::GetWindowLongW(form.Handle(), GWL_STYLE)), FALSE,
+                               static_cast<DWORD>(::GetWindowLongW(form.Handle(), GWL_EXSTYLE)), 144);
+    suggested.right = suggested.left + size.right - size.left;
+    suggested.bottom = suggested.top + size.bottom - size.top;
+    ::SendMessageW(form.Handle(), WM_DPICHANGED, MAKEWPARAM(144, 144), reinterpret_cast<LPARAM>(&suggested));
+
+    const TMainLayout layout = ComputeMainLayout(144);
+    EXPECT_EQ(RectInParent(frame.Handle()), layout.Card);
+    EXPECT_EQ(RectInParent(form.BtnHome()), layout.BtnHome);
+    EXPECT_EQ(ListView_GetColumnWidth(frame.ListAutorun(), 1), 75);
+    EXPECT_EQ(RowHeight(frame.ListAutorun()), 36);
+    EXPECT_EQ(FontOf(frame.ListAutorun()).lfHeight, IconTitleLogFont(144).lfHeight);
+}
+
+TEST_F(MainWindowTest, ClosingTheWindowEndsTheLoopWithCodeZero) {
+    TFrmQuillon form;
+    form.Show(SW_SHOWNORMAL);
+    ::PostMessageW(form.Handle(), WM_CLOSE, 0, 0);
+    EXPECT_EQ(RunMessageLoop(form.Handle()), 0);
+    EXPECT_EQ(form.Handle(), nullptr);
+}
+
+}  // namespace
+}  // namespace quillon

@@ -1,0 +1,46 @@
+#pragma once
+// A Task Scheduler in memory behind the real COM interfaces, for what Wine
+// cannot produce: a task collection that enumerates, a refused connection,
+// a call that fails in the middle of a listing. Every call is logged with
+// what it was passed; methods the program never calls return E_NOTIMPL.
+
+#include <windows.h>
+#include <taskschd.h>
+#include <wrl/client.h>
+
+#include <string>
+#include <vector>
+
+namespace quillon {
+
+struct TFakeTask {
+    std::wstring Name;
+    bool Enabled = true;
+    bool Hidden = false;
+};
+
+class TFakeScheduler {
+public:
+    // The tasks of every folder, in the order the collection gives them.
+    std::vector<TFakeTask> Tasks;
+    // What Connect returns.
+    HRESULT ConnectResult = S_OK;
+    // The logged call that returns E_FAIL instead of doing its work.
+    std::wstring FailingCall;
+
+    // "Connect(empty, empty, empty, empty)", "GetFolder(\)", "GetTasks(0)",
+    // "get_Count", "get_Item(VT_I4 1)", "get_Name Backup", "get_Enabled Backup".
+    std::vector<std::wstring> Calls;
+    // Fake objects made and not yet released.
+    int LiveObjects = 0;
+    // ITaskService objects made by NewService.
+    int Created = 0;
+
+    // A new, unconnected service object over this scheduler.
+    Microsoft::WRL::ComPtr<ITaskService> NewService();
+
+    // Logs Call; E_FAIL when it is the failing call, S_OK otherwise.
+    HRESULT Record(std::wstring Call);
+};
+
+}  // namespace quillon

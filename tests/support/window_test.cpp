@@ -1,0 +1,33 @@
+#include "tests/support/window_test.h"
+
+#include <commctrl.h>
+
+namespace quillon::test {
+
+void WindowTest::SetUpTestSuite() {
+    INITCOMMONCONTROLSEX controls{sizeof(controls), ICC_STANDARD_CLASSES | ICC_LISTVIEW_CLASSES};
+    ::InitCommonControlsEx(&controls);
+}
+
+std::wstring WindowText(HWND Wnd) {
+    std::wstring text(static_cast<size_t>(::GetWindowTextLengthW(Wnd)) + 1, L'\0');
+    text.resize(static_cast<size_t>(::GetWindowTextW(Wnd, text.data(), static_cast<int>(text.size()))));
+    return text;
+}
+
+RECT RectInParent(HWND Wnd) {
+    RECT rect{};
+    ::GetWindowRect(Wnd, &rect);
+    ::MapWindowPoints(nullptr, ::GetParent(Wnd), reinterpret_cast<POINT*>(&rect), 2);
+    return rect;
+}
+
+void PumpMessages() {
+    MSG msg{};
+    while (::PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+        ::TranslateMessage(&msg);
+        ::DispatchMessageW(&msg);
+    }
+}
+
+}  // namespace quillon::test

@@ -1,0 +1,39 @@
+#pragma once
+// Shared set-up for tests that create Quillon's windows in-process.
+
+#include "platform/gdiplus_session.h"
+
+#include <gtest/gtest.h>
+#include <windows.h>
+
+#include <ostream>
+#include <string>
+
+// RECT lives in the global namespace, so its comparison and printing for
+// GoogleTest must too.
+inline bool operator==(const RECT& A, const RECT& B) {
+    return A.left == B.left && A.top == B.top && A.right == B.right && A.bottom == B.bottom;
+}
+inline void PrintTo(const RECT& R, std::ostream* Out) {
+    *Out << "{" << R.left << ", " << R.top << ", " << R.right << ", " << R.bottom << "}";
+}
+
+namespace quillon::test {
+
+class WindowTest : public ::testing::Test {
+protected:
+    static void SetUpTestSuite();
+
+private:
+    TGdiplusSession FGdiplus;
+};
+
+std::wstring WindowText(HWND Wnd);
+
+// A window's rectangle in its parent's client coordinates.
+RECT RectInParent(HWND Wnd);
+
+// Dispatches the messages waiting in this thread's queue.
+void PumpMessages();
+
+}  // namespace quillon::test

@@ -1,0 +1,32 @@
+#!/usr/bin/env bash
+# Installs what building, testing and running Quillon need on Debian 12.
+#   install-deps.sh test   compilers, Wine, Xvfb, test and JSON packages
+#   install-deps.sh run    the same, plus fonts for Korean and other CJK text
+# Does nothing when everything is there already. Needs root.
+set -euo pipefail
+
+packages=(
+  cmake ninja-build
+  g++-mingw-w64-i686-posix g++-mingw-w64-x86-64-posix
+  wine wine64
+  xvfb xauth x11-utils imagemagick
+  googletest nlohmann-json3-dev
+  python3
+)
+if [ "${1:-test}" = run ]; then
+  packages+=(fonts-noto-cjk)
+fi
+
+missing=()
+for p in "${packages[@]}"; do
+  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")
+done
+[ ${#missing[@]} -eq 0 ] && exit 0
+
+if [ "$(id -u)" -ne 0 ]; then
+  echo "install-deps.sh: these packages are missing and installing them needs root: ${missing[*]}" >&2
+  exit 1
+fi
+export DEBIAN_FRONTEND=noninteractive
+apt-get update -qq
+apt-get install -y -qq "${missing[@]}" >/dev/null

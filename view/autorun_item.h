@@ -1,0 +1,21 @@
+#pragma once
+// What one row of the autorun list shows. Rows copy what they need from the
+// inventory: its entries are rebuilt on every refresh.
+
+#include <string>
+#include <unordered_map>
+
+namespace quillon {
+
+struct TAutorunItem {
+    std::wstring FileName;  // column 0: the product name, or the entry's caption
+    std::wstring Target;    // with From, identifies the entry
+    std::wstring From;      // column 1: "FILE", "SCHE", "SERV" or a registry root
+    int Icon = 0;           // index into the list's images
+    bool Enabled = false;   // drawn grey when false
+};
+
+// Icon location text to image index, so each file's icon is added once.
+using TIconCache = std::unordered_map<std::wstring, int>;
+
+}  // namespace quillon
