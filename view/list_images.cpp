@@ -3,7 +3,9 @@
 #include "platform/argb_canvas.h"
 #include "platform/dpi.h"
 
+#include <algorithm>
 #include <cmath>
+#include <cstdint>
 #include <numbers>
 #include <vector>
 
@@ -115,7 +117,58 @@ void AddImage(HIMAGELIST List, UINT Dpi, void (*Draw)(Gdiplus::Graphics&)) {
     ::ImageList_Add(List, bitmap.get(), nullptr);
 }
 
+struct TPixels {
+    UniqueBitmap Bitmap;
+    std::uint32_t* Bits = nullptr;
+};
+
+TPixels MakePixels(int Width, int Height, std::uint32_t Fill) {
+    BITMAPINFO info{};
+    info.bmiHeader.biSize = sizeof(info.bmiHeader);
+    info.bmiHeader.biWidth = Width;
+    info.bmiHeader.biHeight = -Height;
+    info.bmiHeader.biPlanes = 1;
+    info.bmiHeader.biBitCount = 32;
+    info.bmiHeader.biCompression = BI_RGB;
+    void* bits = nullptr;
+    TPixels pixels{UniqueBitmap(::CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0)), nullptr};
+    if (!pixels.Bitmap || !bits) return {};
+    pixels.Bits = static_cast<std::uint32_t*>(bits);
+    std::fill(pixels.Bits, pixels.Bits + static_cast<size_t>(Width) * static_cast<size_t>(Height), Fill);
+    return pixels;
+}
+
+bool DrawIconOn(const TPixels& Pixels, HICON Icon, int Size, int Top) {
+    UniqueMemoryDc dc(::CreateCompatibleDC(nullptr));
+    HGDIOBJ old = ::SelectObject(dc.get(), Pixels.Bitmap.get());
+    const BOOL drawn = ::DrawIconEx(dc.get(), 0, Top, Icon, Size, Size, 0, nullptr, DI_NORMAL);
+    ::SelectObject(dc.get(), old);
+    return drawn != FALSE;
+}
+
 }  // namespace
+
+int AddIconImage(HIMAGELIST List, HICON Icon, UINT Dpi) {
+    // Icons come with a mask, an alpha channel or both. Drawing one on black
+    // and on white tells each pixel's coverage whatever its kind: on black
+    // the colour is already premultiplied, and white shows how much of the
+    // background still comes through.
+    const int size = Scale(kImageSize, Dpi);
+    const int height = ImageCellHeight(Dpi);
+    const int top = (height - size) / 2;
+    TPixels onBlack = MakePixels(size, height, 0xFF000000u);
+    TPixels onWhite = MakePixels(size, height, 0xFFFFFFFFu);
+    if (!onBlack.Bits || !onWhite.Bits) return -1;
+    if (!DrawIconOn(onBlack, Icon, size, top) || !DrawIconOn(onWhite, Icon, size, top)) return -1;
+    const size_t count = static_cast<size_t>(size) * static_cast<size_t>(height);
+    for (size_t i = 0; i < count; ++i) {
+        const std::uint32_t black = onBlack.Bits[i];
+        const std::uint32_t white = onWhite.Bits[i];
+        const std::uint32_t shown = 255u - (((white >> 8) & 0xFFu) - ((black >> 8) & 0xFFu));
+        onBlack.Bits[i] = (shown << 24) | (black & 0x00FFFFFFu);
+    }
+    return ::ImageList_Add(List, onBlack.Bitmap.get(), nullptr);
+}
 
 int ImageCellHeight(UINT Dpi) { return Scale(kRowHeight, Dpi) - 1; }
 
