@@ -4,6 +4,7 @@
 #include "app/message_loop.h"
 #include "app/single_instance.h"
 #include "platform/error_report.h"
+#include "i18n/translation.h"
 #include "platform/folders.h"
 #include "platform/gdiplus_session.h"
 
@@ -15,8 +16,9 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int CmdShow) {
     if (AnotherCopyRuns()) return 0;
     ClaimSingleInstance();
 
-    // Read-only after this point, so any thread may use it.
+    // Read-only after this point, so any thread may use them.
     InitFolderVariables();
+    InitTranslation();
 
     INITCOMMONCONTROLSEX controls{sizeof(controls), ICC_STANDARD_CLASSES | ICC_LISTVIEW_CLASSES};
     ::InitCommonControlsEx(&controls);

@@ -1,6 +1,7 @@
 #include "app/main_window.h"
 
 #include "app/main_layout.h"
+#include "i18n/translation.h"
 
 #include <commctrl.h>
 
@@ -18,7 +19,7 @@ void MoveTo(HWND Wnd, const RECT& Rect) {
 }  // namespace
 
 TFrmQuillon::TFrmQuillon() {
-    CreateFor(L"QuillonMainWindow", kExStyle, kStyle, {0, 0, 0, 0}, nullptr, L"Quillon");
+    CreateFor(L"QuillonMainWindow", kExStyle, kStyle, {0, 0, 0, 0}, nullptr, TranslateFormCaption(L"Quillon").c_str());
 }
 
 void TFrmQuillon::Show(int CmdShow) {
@@ -64,13 +65,18 @@ void TFrmQuillon::FormCreate() {
     const TMainLayout layout = ComputeMainLayout(FDpi);
     // The home button has no action; it only shows where the user is, so it
     // stays pressed and is left out of the Tab order.
-    FBtnHome = ::CreateWindowExW(0, WC_BUTTONW, L"처음화면", WS_CHILD | WS_VISIBLE | BS_PUSHLIKE | BS_CHECKBOX,
+    FBtnHome = ::CreateWindowExW(0, WC_BUTTONW, Translate(L"처음화면").c_str(), WS_CHILD | WS_VISIBLE | BS_PUSHLIKE | BS_CHECKBOX,
                                  0, 0, 0, 0, Handle(),
                                  reinterpret_cast<HMENU>(static_cast<INT_PTR>(kIdHome)),
                                  ::GetModuleHandleW(nullptr), nullptr);
     ::SendMessageW(FBtnHome, BM_SETCHECK, BST_CHECKED, 0);
     FImgLogo = std::make_unique<TImgLogo>(Handle(), layout.ImgLogo);
+    // The built-in filter lists; the service's additions join them later.
+    LoadFilterList(FileWhite, L"file_white");
+    LoadFilterList(NameWhite, L"name_white");
+    LoadFilterList(NameBlack, L"name_black");
     FFrmAutorun = std::make_unique<TFrmAutorun>(Handle(), layout.Card, FDpi, FFonts);
+    FFrmAutorun->SetFilterLists(FileWhite, NameWhite, NameBlack);
     ApplyDpi(FDpi);
 }
 

@@ -7,6 +7,7 @@
 #include "platform/unique_handle.h"
 #include "platform/window.h"
 #include "view/autorun_frame.h"
+#include "view/filter_list.h"
 
 #include <memory>
 
@@ -19,6 +20,11 @@ public:
     TFrmQuillon();
 
     void Show(int CmdShow);
+
+    // The filter lists, owned here and lent to the frame, which goes first.
+    TFilterList FileWhite;
+    TFilterList NameWhite;
+    TFilterList NameBlack;
 
     [[nodiscard]] TFrmAutorun& FrmAutorun() noexcept { return *FFrmAutorun; }
     [[nodiscard]] HWND BtnHome() const noexcept { return FBtnHome; }

@@ -1,1 +1,113 @@
-namespace quillon {}
+#include "platform/version_info.h"
+
+#include "platform/unique_handle.h"
+
+#include <windows.h>
+
+#include <algorithm>
+#include <cstdint>
+#include <cstring>
+#include <cwchar>
+#include <iterator>
+#include <stdexcept>
+
+namespace quillon {
+namespace {
+
+using TBlock = std::vector<BYTE>;
+
+// The file's whole version block; empty when it has none or it cannot be
+// read.
+TBlock LoadVersionBlock(const std::wstring& FileName) {
+    DWORD ignored = 0;
+    const DWORD size = ::GetFileVersionInfoSizeW(FileName.c_str(), &ignored);
+    if (size == 0) return {};
+    // Zero-filled: whatever the resource leaves unwritten reads as the end
+    // of a string.
+    TBlock block(size);
+    if (!::GetFileVersionInfoW(FileName.c_str(), 0, size, block.data())) return {};
+    return block;
+}
+
+// How many bytes of Block lie from Value to the block's end; 0 when Value
+// does not point into the block at all.
+std::size_t BytesFrom(const TBlock& Block, const void* Value) {
+    const auto begin = reinterpret_cast<std::uintptr_t>(Block.data());
+    const auto at = reinterpret_cast<std::uintptr_t>(Value);
+    if (at < begin || at >= begin + Block.size()) return 0;
+    return Block.size() - (at - begin);
+}
+
+// The name of the string table of the file's first translation, such as
+// "041204b0": language then code page. Later translations are never used,
+// even when the first has no table. Empty without a usable translation.
+std::wstring FirstStringTable(const TBlock& Block) {
+    void* value = nullptr;
+    UINT length = 0;
+    if (!::VerQueryValueW(Block.data(), L"\\VarFileInfo\\Translation", &value, &length)) return {};
+    WORD pair[2] = {};
+    // A damaged block can state a shorter translation than one pair.
+    if (length < sizeof(pair) || BytesFrom(Block, value) < sizeof(pair)) return {};
+    std::memcpy(pair, value, sizeof(pair));
+    wchar_t name[16] = {};
+    std::swprintf(name, std::size(name), L"%04x%04x", static_cast<unsigned>(pair[0]),
+                  static_cast<unsigned>(pair[1]));
+    return name;
+}
+
+// The string at Path, up to its terminating zero. A damaged file may leave
+// the zero out, so the text never runs past the length the block states
+// for it, nor past the block's end.
+bool QueryString(const TBlock& Block, const std::wstring& Path, std::wstring& Text) {
+    void* value = nullptr;
+    UINT length = 0;
+    if (!::VerQueryValueW(Block.data(), Path.c_str(), &value, &length)) return false;
+    const std::size_t count = std::min<std::size_t>(length, BytesFrom(Block, value) / sizeof(wchar_t));
+    Text.assign(count, L'\0');
+    if (count > 0) std::memcpy(Text.data(), value, count * sizeof(wchar_t));
+    Text.resize(std::wcslen(Text.c_str()));
+    return true;
+}
+
+}  // namespace
+
+bool FileExists(const std::wstring& Path) {
+    const DWORD attributes = ::GetFileAttributesW(Path.c_str());
+    if (attributes == INVALID_FILE_ATTRIBUTES) return false;
+    if (!(attributes & FILE_ATTRIBUTE_REPARSE_POINT)) return !(attributes & FILE_ATTRIBUTE_DIRECTORY);
+    // A link: opening it opens what it leads to.
+    UniqueFileHandle target(::CreateFileW(Path.c_str(), 0,
+                                          FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                          OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+    BY_HANDLE_FILE_INFORMATION info{};
+    if (!target || !::GetFileInformationByHandle(target.get(), &info)) return false;
+    return !(info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+int ReadVersionStrings(const std::wstring& FileName, const std::vector<std::wstring>& Keys,
+                       TVersionStrings& Values) {
+    if (!FileExists(FileName)) return 0;
+    const TBlock block = LoadVersionBlock(FileName);
+    if (block.empty()) return 0;
+    const std::wstring table = FirstStringTable(block);
+    if (table.empty()) return 0;
+
+    const std::wstring prefix = L"\\StringFileInfo\\" + table + L"\\";
+    std::wstring text;
+    for (const std::wstring& key : Keys) {
+        if (!QueryString(block, prefix + key, text)) continue;
+        if (!Values.try_emplace(key, text).second) {
+            throw std::invalid_argument("ReadVersionStrings: the key is already in the dictionary");
+        }
+    }
+    return static_cast<int>(Values.size());
+}
+
+std::wstring ReadProductName(const std::wstring& FileName) {
+    TVersionStrings values;
+    ReadVersionStrings(FileName, {L"ProductName"}, values);
+    const auto found = values.find(L"ProductName");
+    return found == values.end() ? std::wstring() : found->second;
+}
+
+}  // namespace quillon

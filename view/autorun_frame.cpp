@@ -1,5 +1,7 @@
 #include "view/autorun_frame.h"
 
+#include "autorun/switching.h"
+#include "i18n/translation.h"
 #include "platform/command_line.h"
 #include "view/autorun_layout.h"
 #include "view/list_images.h"
@@ -57,22 +59,26 @@ void TFrmAutorun::CreateControls() {
     ::SendMessageW(FListAutorun, WM_CHANGEUISTATE, MAKEWPARAM(UIS_SET, UISF_HIDEFOCUS), 0);
     CreateColumns();
 
-    FChkAllList = CreateChild(WC_BUTTONW, L"전체목록", BS_AUTOCHECKBOX, Handle(), kIdAllList);
-    FBtnAutorun = CreateChild(WC_BUTTONW, L"사용안함", BS_PUSHBUTTON, Handle(), kIdSwitch);
+    FChkAllList = CreateChild(WC_BUTTONW, Translate(L"전체목록").c_str(), BS_AUTOCHECKBOX, Handle(), kIdAllList);
+    // A push-like check box: it can show the pressed look, and only this
+    // frame changes it.
+    FBtnAutorun =
+        CreateChild(WC_BUTTONW, Translate(L"사용안함").c_str(), BS_PUSHLIKE | BS_CHECKBOX, Handle(), kIdSwitch);
 
     FMenu.reset(::CreatePopupMenu());
-    ::AppendMenuW(FMenu.get(), MF_STRING, kIdSave, L"목록 저장");
+    ::AppendMenuW(FMenu.get(), MF_STRING, kIdSave, Translate(L"목록 저장").c_str());
 }
 
 void TFrmAutorun::CreateColumns() {
-    LVCOLUMNW column{};
-    column.mask = LVCF_TEXT | LVCF_WIDTH | LVCF_SUBITEM;
-    column.pszText = const_cast<wchar_t*>(L"프로그램 이름");
-    column.iSubItem = 0;
-    ListView_InsertColumn(FListAutorun, 0, &column);
-    column.pszText = const_cast<wchar_t*>(L"출처");
-    column.iSubItem = 1;
-    ListView_InsertColumn(FListAutorun, 1, &column);
+    const wchar_t* keys[] = {L"프로그램 이름", L"출처"};
+    for (int i = 0; i < 2; ++i) {
+        std::wstring caption = Translate(keys[i]);
+        LVCOLUMNW column{};
+        column.mask = LVCF_TEXT | LVCF_SUBITEM;
+        column.pszText = caption.data();
+        column.iSubItem = i;
+        ListView_InsertColumn(FListAutorun, i, &column);
+    }
 }
 
 void TFrmAutorun::ApplyDpi(UINT Dpi) {
@@ -81,6 +87,7 @@ void TFrmAutorun::ApplyDpi(UINT Dpi) {
     UniqueImageList images = CreateListImages(Dpi);
     ListView_SetImageList(FListAutorun, images.get(), LVSIL_SMALL);
     FListIcon = std::move(images);
+    RebuildFileIcons();
     ApplyFonts();
 }
 
@@ -125,6 +132,11 @@ LRESULT TFrmAutorun::OnMessage(UINT Msg, WPARAM WParam, LPARAM LParam) {
         return 0;
     case WM_NOTIFY:
         return OnNotify(*reinterpret_cast<NMHDR*>(LParam));
+    case WM_COMMAND:
+        if (HIWORD(WParam) != BN_CLICKED) break;
+        if (LOWORD(WParam) == kIdSwitch) BtnAutorunClick();
+        if (LOWORD(WParam) == kIdAllList) ReloadFromEmpty();
+        return 0;
     case WM_CONTEXTMENU:
         if (reinterpret_cast<HWND>(WParam) != FListAutorun) break;
         ShowMenu(LParam);
@@ -146,6 +158,18 @@ LRESULT TFrmAutorun::OnNotify(const NMHDR& Header) {
     case LVN_GETDISPINFOW:
         ListAutorunGetDispInfo(*reinterpret_cast<NMLVDISPINFOW*>(const_cast<NMHDR*>(&Header)));
         return 0;
+    case LVN_ITEMCHANGED: {
+        // Mouse clicks and the keyboard both move the focus.
+        const auto& change = *reinterpret_cast<const NMLISTVIEW*>(&Header);
+        if ((change.uNewState & LVIS_FOCUSED) && !(change.uOldState & LVIS_FOCUSED)) ListAutorunClick();
+        return 0;
+    }
+    case NM_CLICK:
+        ListAutorunClick();
+        return 0;
+    case LVN_KEYDOWN:
+        if (reinterpret_cast<const NMLVKEYDOWN*>(&Header)->wVKey == VK_F5) ReloadFromEmpty();
+        return 0;
     case NM_DBLCLK:
         ListAutorunDblClick();
         return 0;
@@ -154,6 +178,39 @@ LRESULT TFrmAutorun::OnNotify(const NMHDR& Header) {
     default:
         return 0;
     }
+}
+
+void TFrmAutorun::ListAutorunClick() {
+    const int focused = ListView_GetNextItem(FListAutorun, -1, LVNI_FOCUSED);
+    if (focused < 0 || static_cast<size_t>(focused) >= FRows.size()) return;
+    const bool enabled = FRows[static_cast<size_t>(focused)].Enabled;
+    SetSwitchLook(!enabled, !enabled);
+}
+
+void TFrmAutorun::SetSwitchLook(bool Down, bool OffersEnable) {
+    ::SendMessageW(FBtnAutorun, BM_SETCHECK, Down ? BST_CHECKED : BST_UNCHECKED, 0);
+    ::SetWindowTextW(FBtnAutorun, Translate(OffersEnable ? L"사용함" : L"사용안함").c_str());
+}
+
+void TFrmAutorun::BtnAutorunClick() {
+    // Left disabled should the switch or the refresh fail: the error report
+    // then ends the program.
+    ::EnableWindow(FBtnAutorun, FALSE);
+    const int selected = ListView_GetNextItem(FListAutorun, -1, LVNI_SELECTED);
+    if (selected >= 0 && static_cast<size_t>(selected) < FRows.size()) {
+        const TAutorunItem row = FRows[static_cast<size_t>(selected)];
+        SetAutorunState(row.Target, row.From, !row.Enabled);
+        // The caption offers the opposite of the state just asked for.
+        SetSwitchLook(row.Enabled, row.Enabled);
+    }
+    LoadAutorun();
+    ::EnableWindow(FBtnAutorun, TRUE);
+}
+
+void TFrmAutorun::ReloadFromEmpty() {
+    FRows.clear();
+    RowsChanged();
+    LoadAutorun();
 }
 
 void TFrmAutorun::ListAutorunDblClick() const {

@@ -9,6 +9,8 @@
 #include "platform/unique_handle.h"
 #include "platform/window.h"
 #include "view/autorun_item.h"
+#include "view/filter_list.h"
+#include "view/row_merge.h"
 
 #include <vector>
 
@@ -28,6 +30,16 @@ public:
     // The rows shown; call RowsChanged after changing them.
     [[nodiscard]] std::vector<TAutorunItem>& Rows() noexcept { return FRows; }
     void RowsChanged();
+
+    // The main window's filter lists; they must outlive the frame. Set
+    // before the first refresh.
+    void SetFilterLists(const TFilterList& FileWhite, const TFilterList& NameWhite, const TFilterList& NameBlack);
+
+    // Brings the rows up to date with a fresh inventory: rows keep their
+    // place and only take the new state, new entries that pass the filters
+    // are appended, rows of vanished entries go. An error of the inventory
+    // leaves every row as it was and goes on to the caller.
+    void LoadAutorun();
 
     [[nodiscard]] HWND ListAutorun() const noexcept { return FListAutorun; }
     [[nodiscard]] HWND ChkAllList() const noexcept { return FChkAllList; }
@@ -49,6 +61,16 @@ private:
     void ListAutorunGetDispInfo(NMLVDISPINFOW& Info) const;
     LRESULT ListAutorunCustomDraw(NMLVCUSTOMDRAW& Draw) const;
     void ShowMenu(LPARAM ScreenPoint);
+    // The switch button follows the focused row: pressed for a disabled
+    // entry, and its caption offers the opposite of the row's state.
+    void ListAutorunClick();
+    void BtnAutorunClick();
+    void SetSwitchLook(bool Down, bool OffersEnable);
+    // F5 and the check box rebuild the list from empty.
+    void ReloadFromEmpty();
+    TRowMergeHooks RefreshHooks();
+    int IconFor(const std::wstring& FileName);
+    void RebuildFileIcons();
 
     UINT FDpi;
     const TUiFonts& FFonts;
@@ -58,6 +80,9 @@ private:
     HWND FListAutorun = nullptr;
     HWND FChkAllList = nullptr;
     HWND FBtnAutorun = nullptr;
+    const TFilterList* FFileWhite = nullptr;
+    const TFilterList* FNameWhite = nullptr;
+    const TFilterList* FNameBlack = nullptr;
 };
 
 }  // namespace quillon

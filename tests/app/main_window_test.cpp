@@ -2,6 +2,7 @@
 #include "app/main_layout.h"
 #include "app/main_window.h"
 #include "app/message_loop.h"
+#include "i18n/translation.h"
 #include "tests/support/window_test.h"
 #include "view/list_images.h"
 
@@ -35,13 +36,13 @@ TEST_F(MainWindowTest, LaysOutTheHeaderTheLogoAndTheFrameAt96Dpi) {
     ::GetClientRect(form.Handle(), &client);
     EXPECT_EQ(client.right, 412);
     EXPECT_EQ(client.bottom, 432);
-    EXPECT_EQ(WindowText(form.Handle()), L"Quillon");
+    EXPECT_EQ(WindowText(form.Handle()), L"Quillon");  // the product name in every language
 
     const TMainLayout layout = ComputeMainLayout(96);
     EXPECT_EQ(RectInParent(form.BtnHome()), layout.BtnHome);
     EXPECT_EQ(RectInParent(form.ImgLogo()), layout.ImgLogo);
     EXPECT_EQ(RectInParent(form.FrmAutorun().Handle()), layout.Card);
-    EXPECT_EQ(WindowText(form.BtnHome()), L"처음화면");
+    EXPECT_EQ(WindowText(form.BtnHome()), Translate(L"처음화면"));
     EXPECT_EQ(::SendMessageW(form.BtnHome(), BM_GETCHECK, 0, 0), BST_CHECKED);
     EXPECT_EQ(::GetClassLongPtrW(form.ImgLogo(), GCLP_HCURSOR),
               reinterpret_cast<LONG_PTR>(::LoadCursorW(nullptr, IDC_HAND)));
@@ -67,14 +68,14 @@ TEST_F(MainWindowTest, FrameHasTwoColumnsTheCheckBoxTheButtonAndTheMenu) {
     EXPECT_TRUE(ListView_GetExtendedListViewStyle(list) & LVS_EX_FULLROWSELECT);
     EXPECT_TRUE(::GetWindowLongW(list, GWL_STYLE) & LVS_SINGLESEL);
 
-    EXPECT_EQ(WindowText(frame.ChkAllList()), L"전체목록");
+    EXPECT_EQ(WindowText(frame.ChkAllList()), Translate(L"전체목록"));
     EXPECT_EQ(::SendMessageW(frame.ChkAllList(), BM_GETCHECK, 0, 0), BST_UNCHECKED);
-    EXPECT_EQ(WindowText(frame.BtnAutorun()), L"사용안함");
+    EXPECT_EQ(WindowText(frame.BtnAutorun()), Translate(L"사용안함"));
 
     ASSERT_EQ(::GetMenuItemCount(frame.Menu()), 1);
     wchar_t item[32]{};
     ::GetMenuStringW(frame.Menu(), 0, item, 32, MF_BYPOSITION);
-    EXPECT_STREQ(item, L"목록 저장");
+    EXPECT_EQ(std::wstring(item), L"목록 저장") << "the menu item has no translation";
 }
 
 TEST_F(MainWindowTest, RowsComeFromTheModelTwentyFourPixelsHigh) {

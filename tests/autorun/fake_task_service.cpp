@@ -84,7 +84,17 @@ public:
 
     HRESULT STDMETHODCALLTYPE get_Path(BSTR*) override { return E_NOTIMPL; }
     HRESULT STDMETHODCALLTYPE get_State(TASK_STATE*) override { return E_NOTIMPL; }
-    HRESULT STDMETHODCALLTYPE put_Enabled(VARIANT_BOOL) override { return E_NOTIMPL; }
+    // Changes the scheduler's task, so a later GetTask or listing sees it.
+    HRESULT STDMETHODCALLTYPE put_Enabled(VARIANT_BOOL Enabled) override {
+        const HRESULT status =
+            FScheduler.Record(L"put_Enabled(" + FTask.Name + L", " + std::to_wstring(Enabled) + L")");
+        if (FAILED(status)) return status;
+        TFakeTask* stored = FScheduler.Find(L"\\" + FTask.Name);
+        if (!stored) return HRESULT_FROM_WIN32(ERROR_FILE_NOT_FOUND);
+        stored->Enabled = Enabled != VARIANT_FALSE;
+        FTask.Enabled = stored->Enabled;
+        return S_OK;
+    }
     HRESULT STDMETHODCALLTYPE Run(VARIANT, IRunningTask**) override { return E_NOTIMPL; }
     HRESULT STDMETHODCALLTYPE RunEx(VARIANT, LONG, LONG, BSTR, IRunningTask**) override { return E_NOTIMPL; }
     HRESULT STDMETHODCALLTYPE GetInstances(LONG, IRunningTaskCollection**) override { return E_NOTIMPL; }
@@ -150,7 +160,15 @@ public:
     HRESULT STDMETHODCALLTYPE GetFolders(LONG, ITaskFolderCollection**) override { return E_NOTIMPL; }
     HRESULT STDMETHODCALLTYPE CreateFolder(BSTR, VARIANT, ITaskFolder**) override { return E_NOTIMPL; }
     HRESULT STDMETHODCALLTYPE DeleteFolder(BSTR, LONG) override { return E_NOTIMPL; }
-    HRESULT STDMETHODCALLTYPE GetTask(BSTR, IRegisteredTask**) override { return E_NOTIMPL; }
+    // Any task of the scheduler, hidden ones too, by "\" and its name.
+    HRESULT STDMETHODCALLTYPE GetTask(BSTR Path, IRegisteredTask** Task) override {
+        *Task = nullptr;
+        const HRESULT status = FScheduler.Record(L"GetTask(" + BstrText(Path) + L")");
+        if (FAILED(status)) return status;
+        const TFakeTask* found = FScheduler.Find(BstrText(Path));
+        if (!found) return HRESULT_FROM_WIN32(ERROR_FILE_NOT_FOUND);  // what the scheduler answers
+        return Hand<IRegisteredTask>(new TFakeRegisteredTask(FScheduler, *found), Task);
+    }
     HRESULT STDMETHODCALLTYPE DeleteTask(BSTR, LONG) override { return E_NOTIMPL; }
     HRESULT STDMETHODCALLTYPE RegisterTask(BSTR, BSTR, LONG, VARIANT, VARIANT, TASK_LOGON_TYPE, VARIANT,
                                            IRegisteredTask**) override {
@@ -197,6 +215,16 @@ Microsoft::WRL::ComPtr<ITaskService> TFakeScheduler::NewService() {
     Microsoft::WRL::ComPtr<ITaskService> service;
     *service.GetAddressOf() = new TFakeService(*this);
     return service;
+}
+
+TFakeTask* TFakeScheduler::Find(const std::wstring& Path) {
+    for (TFakeTask& task : Tasks) {
+        // Task names, like file names, ignore case.
+        if (::CompareStringOrdinal(Path.c_str(), -1, (L"\\" + task.Name).c_str(), -1, TRUE) == CSTR_EQUAL) {
+            return &task;
+        }
+    }
+    return nullptr;
 }
 
 HRESULT TFakeScheduler::Record(std::wstring Call) {

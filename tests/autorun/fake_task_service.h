@@ -1,8 +1,9 @@
 #pragma once
 // A Task Scheduler in memory behind the real COM interfaces, for what Wine
 // cannot produce: a task collection that enumerates, a refused connection,
-// a call that fails in the middle of a listing. Every call is logged with
-// what it was passed; methods the program never calls return E_NOTIMPL.
+// a call that fails in the middle of a listing, an enabled flag that
+// put_Enabled really changes. Every call is logged with what it was passed;
+// methods the program never calls return E_NOTIMPL.
 
 #include <windows.h>
 #include <taskschd.h>
@@ -29,7 +30,8 @@ public:
     std::wstring FailingCall;
 
     // "Connect(empty, empty, empty, empty)", "GetFolder(\)", "GetTasks(0)",
-    // "get_Count", "get_Item(VT_I4 1)", "get_Name Backup", "get_Enabled Backup".
+    // "get_Count", "get_Item(VT_I4 1)", "get_Name Backup", "get_Enabled Backup",
+    // "GetTask(\Backup)", "put_Enabled(Backup, -1)".
     std::vector<std::wstring> Calls;
     // Fake objects made and not yet released.
     int LiveObjects = 0;
@@ -38,6 +40,10 @@ public:
 
     // A new, unconnected service object over this scheduler.
     Microsoft::WRL::ComPtr<ITaskService> NewService();
+
+    // The task whose path ("\" and its name) is Path, case ignored; null
+    // when there is none.
+    TFakeTask* Find(const std::wstring& Path);
 
     // Logs Call; E_FAIL when it is the failing call, S_OK otherwise.
     HRESULT Record(std::wstring Call);

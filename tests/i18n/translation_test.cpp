@@ -1,1 +1,235 @@
+#include "i18n/translation.h"
+
+#include "platform/text.h"
+#include "platform/unique_handle.h"
+
 #include <gtest/gtest.h>
+#include <windows.h>
+
+#include <array>
+#include <cwchar>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <set>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace quillon {
+namespace {
+
+using namespace std::string_view_literals;
+
+// ---------------------------------------------------------------------------
+// The built-in table, as the windows use it.
+
+class BuiltInTable : public ::testing::Test {
+protected:
+    static void SetUpTestSuite() { InitTranslation(); }
+};
+
+struct TPhrase {
+    std::wstring_view Key;  // what the windows carry
+    std::wstring_view Ko, En, Fr, Ja;
+};
+
+constexpr TPhrase kWindowTexts[] = {
+    {L"처음화면", L"처음화면", L"Home", L"Accueil", L"ホーム"},
+    {L"Quillon", L"Quillon", L"Quillon", L"Quillon", L"Quillon"},
+    {L"프로그램 이름", L"프로그램 이름", L"Program", L"Programme", L"プログラム"},
+    {L"출처", L"출처", L"Loc", L"Loc", L"場所"},
+    {L"전체목록", L"전체목록", L"All Programs", L"Tous les programmes", L"全プログラム"},
+    {L"사용함", L"사용함", L"Enable", L"Activer", L"有効化"},
+    {L"사용안함", L"사용안함", L"Disable", L"Désactiver", L"無効化"},
+    // The pop-up menu's item has no row: it stays Korean everywhere.
+    {L"목록 저장", L"목록 저장", L"목록 저장", L"목록 저장", L"목록 저장"},
+};
+
+TEST_F(BuiltInTable, WindowTextsInEveryLanguageAndBack) {
+    for (const TPhrase& Phrase : kWindowTexts) {
+        SCOPED_TRACE(testing::Message() << "key " << std::wstring(Phrase.Key));
+        const std::array<std::pair<std::wstring_view, std::wstring_view>, 5> Expected = {{
+            {L"ko", Phrase.Ko}, {L"en", Phrase.En}, {L"fr", Phrase.Fr}, {L"ja", Phrase.Ja},
+            {L"de", Phrase.En},  // not in the table: English
+        }};
+        for (const auto& [Language, Text] : Expected) {
+            EXPECT_EQ(Translate(Phrase.Key, Language), Text) << "into " << std::wstring(Language);
+            // A text already translated is recognised in its own language.
+            EXPECT_EQ(Translate(Text, L"ko"), Phrase.Ko) << "back from " << std::wstring(Language);
+        }
+        EXPECT_EQ(Translate(Phrase.Key), Translate(Phrase.Key, CurrentLanguage()));
+    }
+}
+
+TEST_F(BuiltInTable, LookupRules) {
+    struct TCase {
+        std::wstring_view Text, Language, Expected;
+    };
+    constexpr TCase kCases[] = {
+        {L"HOME", L"fr", L"Accueil"},                   // ASCII case ignored in the lookup
+        {L"Programma", L"ko", L"프로그램 이름"},          // the phrase given in Italian
+        {L"Loc", L"ja", L"場所"},                        // English and French share it: one block
+        {L"Disable", L"FR", L"Disable"},                 // codes match exactly: English
+        {L"", L"en", L""},
+        {L"a\\nb", L"en", L"a\rb"},                      // not a key, line break still made
+        {L"No such phrase", L"ko", L"No such phrase"},
+        {L"사용함 ", L"en", L"사용함 "},                  // not trimmed
+    };
+    for (const TCase& Case : kCases) {
+        EXPECT_EQ(Translate(Case.Text, Case.Language), Case.Expected)
+            << std::wstring(Case.Text) << " into " << std::wstring(Case.Language);
+    }
+}
+
+// A form's caption: the first lookup gives English unless the language is
+// Korean, the second brings it to the language.
+TEST_F(BuiltInTable, FormCaptionTakesTwoLookups) {
+    struct TCase {
+        std::wstring_view Caption, Language, First, Second;
+    };
+    constexpr TCase kCases[] = {
+        {L"사용함", L"ko", L"사용함", L"사용함"},
+        {L"사용함", L"fr", L"Enable", L"Activer"},
+        {L"Activer", L"ko", L"사용함", L"사용함"},
+        {L"Activer", L"ja", L"Enable", L"有効化"},
+        {L"사용함", L"de", L"Enable", L"Enable"},
+        {L"Quillon", L"ar", L"Quillon", L"Quillon"},
+        {L"목록 저장", L"en", L"목록 저장", L"목록 저장"},
+    };
+    for (const TCase& Case : kCases) {
+        SCOPED_TRACE(testing::Message() << std::wstring(Case.Caption) << " in " << std::wstring(Case.Language));
+        const std::wstring First = TranslateFormCaption(Case.Caption, Case.Language);
+        EXPECT_EQ(First, Case.First);
+        EXPECT_EQ(Translate(First, Case.Language), Case.Second);
+        EXPECT_EQ(TranslateFormCaption(Case.Caption), TranslateFormCaption(Case.Caption, CurrentLanguage()));
+    }
+}
+
+// The table's own bytes, to see that its mixed line ends reached the program.
+std::string_view ResourceBytes() {
+    const HMODULE Module = ::GetModuleHandleW(nullptr);
+    const HRSRC Info = ::FindResourceW(Module, L"TRANSLATE", RT_RCDATA);
+    if (!Info) return {};
+    const void* Bytes = ::LockResource(::LoadResource(Module, Info));
+    return {static_cast<const char*>(Bytes), ::SizeofResource(Module, Info)};
+}
+
+TEST(TranslationResource, KeepsItsByteOrderMarkAndMixedLineEnds) {
+    const std::string_view Bytes = ResourceBytes();
+    ASSERT_FALSE(Bytes.empty());
+    EXPECT_TRUE(Bytes.starts_with("\xEF\xBB\xBF"));
+    EXPECT_NE(Bytes.find("\r\n"), std::string_view::npos);
+    bool LoneLf = false;
+    for (std::size_t i = 1; i < Bytes.size(); ++i) LoneLf = LoneLf || (Bytes[i] == '\n' && Bytes[i - 1] != '\r');
+    EXPECT_TRUE(LoneLf);
+}
+
+TEST(TranslationResource, LoadsTenBlocksOfEightLanguages) {
+    const TTranslationTable Table = LoadTranslationResource();
+    const std::vector<std::wstring>& Lines = Table.Lines();
+    constexpr std::array<std::wstring_view, 8> kCodes = {L"ko", L"en", L"ja", L"zh", L"ru", L"it", L"fr", L"ar"};
+    constexpr std::size_t kBlocks = 10;
+    // Single empty lines between blocks, none after the last.
+    ASSERT_EQ(Lines.size(), kBlocks * (kCodes.size() + 1) - 1);
+
+    std::set<std::wstring> SeenInEarlierBlocks;
+    for (std::size_t Block = 0; Block < kBlocks; ++Block) {
+        const std::size_t First = Block * (kCodes.size() + 1);
+        if (Block > 0) {
+            EXPECT_EQ(Lines[First - 1], L"");
+        }
+        std::set<std::wstring> Values;
+        for (std::size_t Row = 0; Row < kCodes.size(); ++Row) {
+            const std::wstring& Line = Lines[First + Row];
+            SCOPED_TRACE(testing::Message() << "block " << Block + 1 << ": " << Line);
+            const std::size_t Equals = Line.find(L'=');
+            ASSERT_NE(Equals, std::wstring::npos);
+            EXPECT_EQ(std::wstring_view(Line).substr(0, Equals), kCodes[Row]);
+            const std::wstring Value = AsciiLower(std::wstring_view(Line).substr(Equals + 1));
+            EXPECT_FALSE(Value.empty());
+            // A value found in an earlier block would send its lookups there.
+            EXPECT_EQ(SeenInEarlierBlocks.count(Value), 0u);
+            Values.insert(Value);
+        }
+        SeenInEarlierBlocks.insert(Values.begin(), Values.end());
+    }
+}
+
+// ---------------------------------------------------------------------------
+// Reading and looking up any table.
+
+TEST(TranslationTable, SplitsAtEveryKindOfLineEnd) {
+    struct TCase {
+        std::string_view Bytes;
+        std::vector<std::wstring> Lines;
+    };
+    const TCase kCases[] = {
+        {"\xEF\xBB\xBFko=\xEA\xB0\x80\r\nen=A\nfr=B\rit=C", {L"ko=가", L"en=A", L"fr=B", L"it=C"}},
+        {"ko=\xEA\xB0\x80\r\n\r\n\n\rko=x", {L"ko=가", L"", L"", L"", L"ko=x"}},
+        {"a\r\n", {L"a"}},  // a break at the very end makes no line
+        {"a\n\n", {L"a", L""}},
+        {"\r\n", {L""}},
+        {"\xEF\xBB\xBF", {}},
+        {"", {}},
+        {"\xEF\xBB\xBF\xEF\xBB\xBFko=a", {L"\xFEFFko=a"}},  // only one mark is skipped
+    };
+    for (const TCase& Case : kCases) {
+        EXPECT_EQ(TTranslationTable::FromUtf8(Case.Bytes).Lines(), Case.Lines)
+            << testing::PrintToString(std::string(Case.Bytes));
+    }
+}
+
+TEST(TranslationTable, LooksUpWithinOneBlock) {
+    const TTranslationTable Table = TTranslationTable::FromUtf8(
+        "ko=\xED\x95\x98\xEB\x82\x98\r\n"  // 하나
+        "en=One\r\n"
+        "fr=Un\r\n"
+        "\r\n"
+        "\n"
+        "ko=\xEB\x91\x98\n"  // 둘
+        "just a note\n"
+        "ja=\xE4\xBA\x8C=2\n"  // 二=2
+        "\n"
+        "ko=\xEC\xA4\x84\\n\xEB\xB0\x94\xEA\xBF\x88\n"  // 줄\n바꿈
+        "fr=Saut\\nde ligne\n");
+    struct TCase {
+        std::wstring_view Text, Language, Expected;
+    };
+    constexpr TCase kCases[] = {
+        {L"ONE", L"fr", L"Un"},
+        {L"하나", L"ja", L"One"},        // no Japanese line: English, not the next block's
+        {L"둘", L"fr", L"둘"},           // neither French nor English: unchanged
+        {L"둘", L"ja", L"二=2"},         // the value is everything after the first "="
+        {L"二=2", L"ko", L"둘"},
+        {L"just a note", L"ko", L"just a note"},  // a line without "=" has no value
+        {L"줄\\n바꿈", L"fr", L"Saut\rde ligne"},  // found by the text as written
+        {L"줄\\n바꿈", L"en", L"줄\r바꿈"},
+    };
+    for (const TCase& Case : kCases) {
+        EXPECT_EQ(Table.Translate(Case.Text, Case.Language), Case.Expected)
+            << std::wstring(Case.Text) << " into " << std::wstring(Case.Language);
+    }
+}
+
+// ---------------------------------------------------------------------------
+// The user's language, from the real locale.
+
+// The language part of the locale name ("ko" of "ko-KR"), a second way to
+// the same answer.
+std::wstring LanguageOfLocaleName() {
+    wchar_t Name[LOCALE_NAME_MAX_LENGTH] = {};
+    if (::GetUserDefaultLocaleName(Name, LOCALE_NAME_MAX_LENGTH) == 0) return L"en";
+    const std::wstring_view Text(Name, ::wcsnlen(Name, std::size(Name)));
+    return std::wstring(Text.substr(0, Text.find(L'-')));
+}
+
+TEST(UserLanguage, OfThisProcess) {
+    InitTranslation();
+    const std::wstring Language = GetUserLanguage();
+    EXPECT_EQ(Language, LanguageOfLocaleName());
+    EXPECT_EQ(CurrentLanguage(), Language.substr(0, 2));
+}
+
+}  // namespace
+}  // namespace quillon

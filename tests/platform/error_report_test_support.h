@@ -53,9 +53,11 @@ inline bool IsValidUtf8(const std::string& Bytes) {
                                  static_cast<int>(Bytes.size()), nullptr, 0) > 0;
 }
 
+// Read without sending WM_GETTEXT: the box's thread may itself be waiting on
+// this thread while it creates the box, and a sent message would deadlock.
 inline std::wstring WindowText(HWND Wnd) {
     wchar_t Text[1024] = {};
-    ::GetWindowTextW(Wnd, Text, static_cast<int>(std::size(Text)));
+    ::InternalGetWindowText(Wnd, Text, static_cast<int>(std::size(Text)));
     return Text;
 }
 

@@ -1,12 +1,14 @@
 #include "tests/support/window_test.h"
 
-#include <commctrl.h>
+#include "i18n/translation.h"
+#include "platform/folders.h"
 
 namespace quillon::test {
 
 void WindowTest::SetUpTestSuite() {
-    INITCOMMONCONTROLSEX controls{sizeof(controls), ICC_STANDARD_CLASSES | ICC_LISTVIEW_CLASSES};
-    ::InitCommonControlsEx(&controls);
+    // What the entry point prepares before the first window.
+    InitFolderVariables();
+    InitTranslation();
 }
 
 std::wstring WindowText(HWND Wnd) {

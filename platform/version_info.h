@@ -1,0 +1,31 @@
+#pragma once
+// Named strings from a file's version resource, such as its product name,
+// and the file-existence test that the icon code shares.
+
+#include <map>
+#include <string>
+#include <vector>
+
+namespace quillon {
+
+// Key to value; keys are compared exactly (case matters).
+using TVersionStrings = std::map<std::wstring, std::wstring>;
+
+// True when Path names an existing file: a directory does not count, and a
+// link counts only when the file it leads to exists.
+bool FileExists(const std::wstring& Path);
+
+// Adds Key -> value to Values for each of Keys that the first language of
+// the file's translation table holds, in the order of Keys, and returns the
+// number of entries in Values afterwards (earlier entries count too).
+// Returns 0 and leaves Values alone when the file is missing, has no version
+// resource or no translation table. A key that Values already holds is a
+// caller's mistake: std::invalid_argument, with the entries added so far kept.
+int ReadVersionStrings(const std::wstring& FileName, const std::vector<std::wstring>& Keys,
+                       TVersionStrings& Values);
+
+// The file's "ProductName" for the first language of its translation
+// table, or "" when there is none.
+std::wstring ReadProductName(const std::wstring& FileName);
+
+}  // namespace quillon

@@ -1,0 +1,122 @@
+// The list frame over the real inventory of the Wine prefix: refresh,
+// switching a service off and on with the button, F5 and "all programs".
+#include "app/main_window.h"
+#include "i18n/translation.h"
+#include "platform/unique_handle.h"
+#include "tests/support/window_test.h"
+#include "view/list_images.h"
+
+#include <commctrl.h>
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <string>
+
+namespace quillon {
+namespace {
+
+using test::WindowText;
+
+class AutorunFrameTest : public test::WindowTest {
+protected:
+    void SetUp() override {
+        FManager.reset(::OpenSCManagerW(nullptr, nullptr, SC_MANAGER_ALL_ACCESS));
+        ASSERT_TRUE(FManager);
+        FService.reset(::CreateServiceW(FManager.get(), FName.c_str(), L"Frame test service",
+                                        SERVICE_ALL_ACCESS, SERVICE_WIN32_OWN_PROCESS, SERVICE_AUTO_START,
+                                        SERVICE_ERROR_IGNORE, L"C:\\quillon\\frame-test.exe", nullptr, nullptr,
+                                        nullptr, nullptr, nullptr));
+        ASSERT_TRUE(FService) << ::GetLastError();
+    }
+    void TearDown() override {
+        if (FService) ::DeleteService(FService.get());
+    }
+
+    DWORD StartType() const {
+        std::vector<QUERY_SERVICE_CONFIGW> config(8192 / sizeof(QUERY_SERVICE_CONFIGW));
+        DWORD needed = 0;
+        ::QueryServiceConfigW(FService.get(), config.data(), 8192, &needed);
+        return config[0].dwStartType;
+    }
+
+    // The index of this test's service row, or -1.
+    int RowOfService(TFrmAutorun& Frame) const {
+        const auto& rows = Frame.Rows();
+        const auto found = std::find_if(rows.begin(), rows.end(),
+                                        [this](const TAutorunItem& r) { return r.From == L"SERV" && r.Target == FName; });
+        return found == rows.end() ? -1 : static_cast<int>(found - rows.begin());
+    }
+
+    const std::wstring FName = L"FrameTestSvc" + std::to_wstring(::GetCurrentProcessId());
+    UniqueServiceHandle FManager;
+    UniqueServiceHandle FService;
+};
+
+TEST_F(AutorunFrameTest, ShowsTheEntriesWorthCleaningWithoutTheWhiteListedOnes) {
+    TFrmQuillon form;
+    TFrmAutorun& frame = form.FrmAutorun();
+    EXPECT_TRUE(frame.Rows().empty()) << "no rows before the first refresh";
+    frame.LoadAutorun();
+
+    const int row = RowOfService(frame);
+    ASSERT_GE(row, 0);
+    const TAutorunItem& item = frame.Rows()[static_cast<size_t>(row)];
+    EXPECT_EQ(item.FileName, L"Frame test service");
+    EXPECT_EQ(item.Icon, kImageGears);
+    EXPECT_TRUE(item.Enabled);
+    EXPECT_EQ(ListView_GetItemCount(frame.ListAutorun()), static_cast<int>(frame.Rows().size()));
+    // RpcSs is a Windows service on the name white list (and any name
+    // beginning with "Quillon" is ours, hence the test service's name).
+    EXPECT_TRUE(std::none_of(frame.Rows().begin(), frame.Rows().end(),
+                             [](const TAutorunItem& r) { return r.Target == L"RpcSs"; }));
+    EXPECT_FALSE(frame.AutorunList.empty());
+}
+
+TEST_F(AutorunFrameTest, TheButtonSwitchesTheSelectedServiceInPlace) {
+    TFrmQuillon form;
+    TFrmAutorun& frame = form.FrmAutorun();
+    frame.LoadAutorun();
+    const int row = RowOfService(frame);
+    ASSERT_GE(row, 0);
+    const size_t rows = frame.Rows().size();
+
+    ListView_SetItemState(frame.ListAutorun(), row, LVIS_SELECTED | LVIS_FOCUSED, LVIS_SELECTED | LVIS_FOCUSED);
+    EXPECT_EQ(WindowText(frame.BtnAutorun()), Translate(L"사용안함"));
+    ::SendMessageW(frame.BtnAutorun(), BM_CLICK, 0, 0);
+
+    EXPECT_EQ(StartType(), static_cast<DWORD>(SERVICE_DISABLED));
+    ASSERT_EQ(frame.Rows().size(), rows) << "the switched row stays, now grey";
+    EXPECT_EQ(RowOfService(frame), row);
+    EXPECT_FALSE(frame.Rows()[static_cast<size_t>(row)].Enabled);
+    EXPECT_EQ(WindowText(frame.BtnAutorun()), Translate(L"사용함"));
+    EXPECT_EQ(::SendMessageW(frame.BtnAutorun(), BM_GETCHECK, 0, 0), BST_CHECKED);
+    EXPECT_TRUE(::IsWindowEnabled(frame.BtnAutorun()));
+
+    // F5 rebuilds from empty: a disabled entry has no row unless all are shown.
+    ::SendMessageW(frame.ListAutorun(), WM_KEYDOWN, VK_F5, 0);
+    EXPECT_EQ(RowOfService(frame), -1);
+    ::SendMessageW(frame.ChkAllList(), BM_CLICK, 0, 0);
+    const int shown = RowOfService(frame);
+    ASSERT_GE(shown, 0);
+    EXPECT_FALSE(frame.Rows()[static_cast<size_t>(shown)].Enabled);
+
+    // And back on.
+    ListView_SetItemState(frame.ListAutorun(), shown, LVIS_SELECTED | LVIS_FOCUSED, LVIS_SELECTED | LVIS_FOCUSED);
+    ::SendMessageW(frame.BtnAutorun(), BM_CLICK, 0, 0);
+    EXPECT_EQ(StartType(), static_cast<DWORD>(SERVICE_AUTO_START));
+    EXPECT_TRUE(frame.Rows()[static_cast<size_t>(shown)].Enabled);
+}
+
+TEST_F(AutorunFrameTest, TheButtonWithoutASelectionOnlyRefreshes) {
+    TFrmQuillon form;
+    TFrmAutorun& frame = form.FrmAutorun();
+    frame.LoadAutorun();
+    const std::wstring caption = WindowText(frame.BtnAutorun());
+    ::SendMessageW(frame.BtnAutorun(), BM_CLICK, 0, 0);
+    EXPECT_EQ(WindowText(frame.BtnAutorun()), caption);
+    EXPECT_EQ(::SendMessageW(frame.BtnAutorun(), BM_GETCHECK, 0, 0), BST_UNCHECKED);
+    EXPECT_EQ(StartType(), static_cast<DWORD>(SERVICE_AUTO_START));
+}
+
+}  // namespace
+}  // namespace quillon

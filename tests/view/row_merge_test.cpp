@@ -1,0 +1,102 @@
+// The refresh's merge of a fresh inventory into the rows, without the platform.
+#include "view/row_merge.h"
+
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+namespace quillon {
+namespace {
+
+TAutorunInfo Entry(const wchar_t* From, const wchar_t* Target, const wchar_t* Caption, bool Enabled = true) {
+    TAutorunInfo entry;
+    entry.From = From;
+    entry.Target = Target;
+    entry.Caption = Caption;
+    entry.Enabled = Enabled;
+    return entry;
+}
+
+TAutorunItem Row(const wchar_t* From, const wchar_t* Target, const wchar_t* Text, bool Enabled = true) {
+    return TAutorunItem{Text, Target, From, 7, Enabled};
+}
+
+std::vector<std::wstring> Texts(const std::vector<TAutorunItem>& Rows) {
+    std::vector<std::wstring> texts;
+    for (const TAutorunItem& row : Rows) texts.push_back(row.FileName);
+    return texts;
+}
+
+// Hides targets starting with "hidden", names rows by kind, counts calls.
+struct TRecordingHooks {
+    int Prepared = 0;
+    TRowMergeHooks Hooks() {
+        return {[](const TAutorunInfo& e, TEntryKind) { return e.Target.rfind(L"hidden", 0) == 0; },
+                [this](const TAutorunInfo& e, TEntryKind kind, TAutorunItem& row) {
+                    ++Prepared;
+                    row.Icon = static_cast<int>(kind);
+                    if (kind == TEntryKind::Registry) row.FileName = L"Product of " + e.Caption;
+                }};
+    }
+};
+
+TEST(MergeRows, NewEntriesGetRowsInInventoryOrderUnlessFiltered) {
+    TRecordingHooks hooks;
+    std::vector<TAutorunItem> rows;
+    const TAutorunList entries = {Entry(L"FILE", L"C:\\s\\b.lnk", L"b"),
+                                  Entry(L"HKCU", L"HKCU\\Run\\a", L"a"),
+                                  Entry(L"SERV", L"hiddenSvc", L"Hidden service"),
+                                  Entry(L"SERV", L"svc", L""),  // no caption: never a row
+                                  Entry(L"SCHE", L"\\off", L"off task", false),
+                                  Entry(L"sche", L"\\task", L"task")};
+    MergeRows(rows, entries, false, hooks.Hooks());
+    EXPECT_THAT(Texts(rows), ::testing::ElementsAre(L"b", L"Product of a", L"task"));
+    EXPECT_EQ(rows[0].Icon, static_cast<int>(TEntryKind::File));
+    EXPECT_EQ(rows[2].Icon, static_cast<int>(TEntryKind::Task));
+    EXPECT_EQ(hooks.Prepared, 3);
+
+    rows.clear();
+    MergeRows(rows, entries, true, hooks.Hooks());
+    EXPECT_THAT(Texts(rows), ::testing::ElementsAre(L"b", L"Product of a", L"off task", L"task"));
+    EXPECT_FALSE(rows[2].Enabled);
+}
+
+TEST(MergeRows, ExistingRowsOnlyTakeTheNewStateAndVanishedOnesGo) {
+    TRecordingHooks hooks;
+    std::vector<TAutorunItem> rows = {Row(L"SERV", L"gone1", L"gone first"), Row(L"HKLM", L"HKLM\\Run\\x", L"X"),
+                                      Row(L"SERV", L"hiddenButShown", L"kept"), Row(L"FILE", L"C:\\gone.lnk", L"gone")};
+    const TAutorunList entries = {Entry(L"hklm", L"hklm\\RUN\\X", L"x", false),  // disabled now, not shown-all
+                                  Entry(L"SERV", L"hiddenButShown", L"")};      // no caption, row stays
+    MergeRows(rows, entries, false, hooks.Hooks());
+    // The first row was found ignoring case and took the state, but its exact
+    // key is not in this inventory, so it goes all the same.
+    EXPECT_THAT(Texts(rows), ::testing::ElementsAre(L"kept"));
+    EXPECT_EQ(hooks.Prepared, 0);
+
+    rows = {Row(L"HKLM", L"HKLM\\Run\\x", L"X")};
+    MergeRows(rows, {Entry(L"HKLM", L"HKLM\\Run\\x", L"x", false)}, false, hooks.Hooks());
+    ASSERT_EQ(rows.size(), 1u);
+    EXPECT_EQ(rows[0].FileName, L"X");
+    EXPECT_EQ(rows[0].Icon, 7);
+    EXPECT_FALSE(rows[0].Enabled);
+}
+
+TEST(MergeRows, EntriesEqualIgnoringCaseShareOneRowWithTheLaterState) {
+    std::vector<TAutorunItem> rows;
+    const TAutorunList entries = {Entry(L"SERV", L"Svc", L"one", true), Entry(L"serv", L"SVC", L"two", false),
+                                  Entry(L"SERV", L"Svc", L"three", false)};
+    MergeRows(rows, entries, false, {});
+    ASSERT_EQ(rows.size(), 1u);
+    EXPECT_EQ(rows[0].FileName, L"one");
+    EXPECT_FALSE(rows[0].Enabled);
+}
+
+TEST(EntryKind, ByItsSourceIgnoringCase) {
+    EXPECT_EQ(KindOf(L"file"), TEntryKind::File);
+    EXPECT_EQ(KindOf(L"SCHE"), TEntryKind::Task);
+    EXPECT_EQ(KindOf(L"Serv"), TEntryKind::Service);
+    EXPECT_EQ(KindOf(L"HKCU"), TEntryKind::Registry);
+    EXPECT_EQ(KindOf(L"HKEY_LOCAL_MACHINE"), TEntryKind::Registry);
+}
+
+}  // namespace
+}  // namespace quillon

@@ -1,0 +1,217 @@
+// The inventory's cost against the bare enumeration of the same data.
+// Builds a synthetic system in the Wine prefix (Run values with their
+// approved-state values, start-up files, tasks through an in-memory Task
+// Scheduler, the prefix's own services), then times CollectAutoruns and a
+// bare pass that only reads the same values, lists the folder and queries
+// the services, and prints both with their ratio. Removes what it made.
+#include "autorun/approved_state.h"
+#include "autorun/collect.h"
+#include "autorun/run_keys.h"
+#include "autorun/scheduled_tasks.h"
+#include "autorun/services.h"
+#include "autorun/startup_folders.h"
+#include "platform/folders.h"
+#include "platform/registry.h"
+#include "tests/autorun/fake_task_service.h"
+
+#include <shlobj.h>
+#include <windows.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <string>
+#include <vector>
+
+namespace {
+
+using namespace quillon;
+
+constexpr int kRunValues = 1000;
+constexpr int kStartupFiles = 300;
+constexpr int kTasks = 300;
+const std::wstring kRunKey = L"Software\\Microsoft\\Windows\\CurrentVersion\\Run";
+
+TFakeScheduler& Scheduler() {
+    static TFakeScheduler scheduler;
+    return scheduler;
+}
+
+void FakeTasks(TAutorunList& List) {
+    CollectScheduledTasks(List, [] { return Scheduler().NewService(); });
+}
+
+std::wstring StartupFolder() {
+    wchar_t path[MAX_PATH]{};
+    ::SHGetFolderPathW(nullptr, CSIDL_STARTUP | CSIDL_FLAG_CREATE, nullptr, 0, path);
+    return path;
+}
+
+std::wstring Name(int I) { return L"QuillonBench" + std::to_wstring(I); }
+
+void BuildSystem(const std::wstring& Folder) {
+    for (int i = 0; i < kRunValues; ++i) {
+        TReg::WriteString(HKEY_CURRENT_USER, kRunKey, Name(i),
+                          L"\"C:\\Program Files\\Bench Vendor\\tool" + std::to_wstring(i) + L".exe\" --tray");
+        TReg::WriteBinary(HKEY_CURRENT_USER, kApprovedRunKey, Name(i), MakeApprovedValue(i % 4 != 0));
+    }
+    for (int i = 0; i < kStartupFiles; ++i) {
+        const std::wstring file = Name(i) + L".lnk";
+        ::CloseHandle(::CreateFileW((Folder + L"\\" + file).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                                    FILE_ATTRIBUTE_NORMAL, nullptr));
+        TReg::WriteBinary(HKEY_CURRENT_USER, kApprovedStartupFolderKey, file, MakeApprovedValue(i % 2 == 0));
+    }
+    for (int i = 0; i < kTasks; ++i) Scheduler().Tasks.push_back({Name(i), i % 3 != 0, false});
+}
+
+void RemoveSystem(const std::wstring& Folder) {
+    for (int i = 0; i < kRunValues; ++i) {
+        TReg::DeleteValue(HKEY_CURRENT_USER, kRunKey, Name(i));
+        TReg::DeleteValue(HKEY_CURRENT_USER, kApprovedRunKey, Name(i));
+    }
+    for (int i = 0; i < kStartupFiles; ++i) {
+        ::DeleteFileW((Folder + L"\\" + Name(i) + L".lnk").c_str());
+        TReg::DeleteValue(HKEY_CURRENT_USER, kApprovedStartupFolderKey, Name(i) + L".lnk");
+    }
+}
+
+// What any program must do at the least to read the same data: each key
+// opened once, each value read once, the folder listed once, each task and
+// service asked once.
+size_t BareRegistry(HKEY Root, const wchar_t* Key, const wchar_t* ApprovedKey) {
+    HKEY run = nullptr;
+    HKEY approved = nullptr;
+    size_t seen = 0;
+    if (::RegOpenKeyExW(Root, Key, 0, KEY_READ | KEY_WOW64_64KEY, &run) != ERROR_SUCCESS) return 0;
+    ::RegOpenKeyExW(Root, ApprovedKey, 0, KEY_READ | KEY_WOW64_64KEY, &approved);
+    std::vector<wchar_t> name(16384);
+    std::vector<BYTE> data(65536);
+    BYTE state[64];
+    for (DWORD index = 0;; ++index) {
+        DWORD nameLength = static_cast<DWORD>(name.size());
+        DWORD dataSize = static_cast<DWORD>(data.size());
+        if (::RegEnumValueW(run, index, name.data(), &nameLength, nullptr, nullptr, data.data(), &dataSize) !=
+            ERROR_SUCCESS) {
+            break;
+        }
+        DWORD stateSize = sizeof(state);
+        if (approved) ::RegQueryValueExW(approved, name.data(), nullptr, nullptr, state, &stateSize);
+        ++seen;
+    }
+    if (approved) ::RegCloseKey(approved);
+    ::RegCloseKey(run);
+    return seen;
+}
+
+size_t BareFolder(const std::wstring& Folder) {
+    HKEY approved = nullptr;
+    ::RegOpenKeyExW(HKEY_CURRENT_USER, kApprovedStartupFolderKey, 0, KEY_READ | KEY_WOW64_64KEY, &approved);
+    WIN32_FIND_DATAW found{};
+    HANDLE find = ::FindFirstFileW((Folder + L"\\*").c_str(), &found);
+    size_t seen = 0;
+    BYTE state[64];
+    if (find != INVALID_HANDLE_VALUE) {
+        do {
+            DWORD stateSize = sizeof(state);
+            if (approved) ::RegQueryValueExW(approved, found.cFileName, nullptr, nullptr, state, &stateSize);
+            ++seen;
+        } while (::FindNextFileW(find, &found));
+        ::FindClose(find);
+    }
+    if (approved) ::RegCloseKey(approved);
+    return seen;
+}
+
+size_t BareTasks() {
+    auto service = Scheduler().NewService();
+    VARIANT empty{};
+    service->Connect(empty, empty, empty, empty);
+    Microsoft::WRL::ComPtr<ITaskFolder> folder;
+    BSTR root = ::SysAllocString(L"\\");
+    service->GetFolder(root, &folder);
+    ::SysFreeString(root);
+    Microsoft::WRL::ComPtr<IRegisteredTaskCollection> tasks;
+    folder->GetTasks(0, &tasks);
+    LONG count = 0;
+    tasks->get_Count(&count);
+    for (LONG i = 1; i <= count; ++i) {
+        VARIANT index{};
+        index.vt = VT_I4;
+        index.lVal = i;
+        Microsoft::WRL::ComPtr<IRegisteredTask> task;
+        tasks->get_Item(index, &task);
+        BSTR name = nullptr;
+        VARIANT_BOOL enabled = VARIANT_FALSE;
+        task->get_Name(&name);
+        task->get_Enabled(&enabled);
+        ::SysFreeString(name);
+    }
+    return static_cast<size_t>(count);
+}
+
+size_t BareServices() {
+    SC_HANDLE manager = ::OpenSCManagerW(nullptr, nullptr, SC_MANAGER_CONNECT | SC_MANAGER_ENUMERATE_SERVICE);
+    if (!manager) return 0;
+    DWORD needed = 0;
+    DWORD count = 0;
+    DWORD resume = 0;
+    ::EnumServicesStatusW(manager, SERVICE_WIN32, SERVICE_STATE_ALL, nullptr, 0, &needed, &count, &resume);
+    std::vector<ENUM_SERVICE_STATUSW> records(needed / sizeof(ENUM_SERVICE_STATUSW) + 1);
+    resume = 0;
+    ::EnumServicesStatusW(manager, SERVICE_WIN32, SERVICE_STATE_ALL, records.data(),
+                          static_cast<DWORD>(records.size() * sizeof(ENUM_SERVICE_STATUSW)), &needed, &count, &resume);
+    std::vector<QUERY_SERVICE_CONFIGW> config(8192 / sizeof(QUERY_SERVICE_CONFIGW) + 1);
+    for (DWORD i = 0; i < count; ++i) {
+        SC_HANDLE service = ::OpenServiceW(manager, records[i].lpServiceName, SERVICE_QUERY_CONFIG);
+        if (!service) continue;
+        ::QueryServiceConfigW(service, config.data(), static_cast<DWORD>(config.size() * sizeof(QUERY_SERVICE_CONFIGW)),
+                              &needed);
+        ::CloseServiceHandle(service);
+    }
+    ::CloseServiceHandle(manager);
+    return count;
+}
+
+size_t Bare(const std::wstring& Folder) {
+    size_t seen = BareFolder(Folder);
+    seen += BareRegistry(HKEY_LOCAL_MACHINE, L"Software\\Microsoft\\Windows\\CurrentVersion\\Run", kApprovedRunKey);
+    seen += BareRegistry(HKEY_LOCAL_MACHINE, L"Software\\Wow6432Node\\Microsoft\\Windows\\CurrentVersion\\Run",
+                         kApprovedRun32Key);
+    seen += BareRegistry(HKEY_CURRENT_USER, kRunKey.c_str(), kApprovedRunKey);
+    seen += BareTasks();
+    seen += BareServices();
+    return seen;
+}
+
+template <typename Fn>
+double BestMilliseconds(Fn&& Run) {
+    double best = 1e300;
+    for (int round = 0; round < 5; ++round) {
+        const auto start = std::chrono::steady_clock::now();
+        Run();
+        const auto stop = std::chrono::steady_clock::now();
+        best = std::min(best, std::chrono::duration<double, std::milli>(stop - start).count());
+    }
+    return best;
+}
+
+}  // namespace
+
+int wmain() {
+    InitFolderVariables();
+    const std::wstring folder = StartupFolder();
+    BuildSystem(folder);
+
+    const TAutorunSource sources[] = {&CollectStartupFolders, &CollectRunKeys, &FakeTasks, &CollectServices};
+    TAutorunList list;
+    size_t bareSeen = 0;
+    const double collect = BestMilliseconds([&] { CollectAutoruns(list, sources); });
+    const double bare = BestMilliseconds([&] { bareSeen = Bare(folder); });
+    std::printf("entries collected: %zu (bare pass saw %zu items)\n", list.size(), bareSeen);
+    std::printf("CollectAutoruns:   %8.2f ms\n", collect);
+    std::printf("bare enumeration:  %8.2f ms\n", bare);
+    std::printf("ratio:             %8.2f\n", collect / bare);
+
+    RemoveSystem(folder);
+    return 0;
+}
