@@ -12,10 +12,6 @@ constexpr DWORD kStyle = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBO
 constexpr DWORD kExStyle = WS_EX_CONTROLPARENT;
 constexpr int kIdHome = 10;
 
-void MoveTo(HWND Wnd, const RECT& Rect) {
-    ::MoveWindow(Wnd, Rect.left, Rect.top, Rect.right - Rect.left, Rect.bottom - Rect.top, TRUE);
-}
-
 }  // namespace
 
 TFrmQuillon::TFrmQuillon() {
@@ -115,9 +111,9 @@ void TFrmQuillon::ApplyFonts() {
 
 void TFrmQuillon::LayoutChildren() {
     const TMainLayout layout = ComputeMainLayout(FDpi);
-    MoveTo(FBtnHome, layout.BtnHome);
-    MoveTo(FImgLogo->Handle(), layout.ImgLogo);
-    MoveTo(FFrmAutorun->Handle(), layout.Card);
+    MoveWindowTo(FBtnHome, layout.BtnHome);
+    MoveWindowTo(FImgLogo->Handle(), layout.ImgLogo);
+    MoveWindowTo(FFrmAutorun->Handle(), layout.Card);
 }
 
 }  // namespace quillon

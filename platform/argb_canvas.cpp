@@ -2,7 +2,7 @@
 
 namespace quillon {
 
-TArgbCanvas::TArgbCanvas(int Width, int Height) {
+UniqueBitmap CreateArgbBitmap(int Width, int Height, void** Bits) {
     BITMAPINFO info{};
     info.bmiHeader.biSize = sizeof(info.bmiHeader);
     info.bmiHeader.biWidth = Width;
@@ -10,9 +10,16 @@ TArgbCanvas::TArgbCanvas(int Width, int Height) {
     info.bmiHeader.biPlanes = 1;
     info.bmiHeader.biBitCount = 32;
     info.bmiHeader.biCompression = BI_RGB;
+    *Bits = nullptr;
+    UniqueBitmap bitmap(::CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, Bits, nullptr, 0));
+    if (!*Bits) bitmap.reset();
+    return bitmap;
+}
+
+TArgbCanvas::TArgbCanvas(int Width, int Height) {
     void* bits = nullptr;
-    FBitmap.reset(::CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0));
-    if (!FBitmap || !bits) return;
+    FBitmap = CreateArgbBitmap(Width, Height, &bits);
+    if (!FBitmap) return;
     // Zero-filled by CreateDIBSection: fully transparent.
     FSurface = std::make_unique<Gdiplus::Bitmap>(Width, Height, Width * 4,
                                                  PixelFormat32bppPARGB, static_cast<BYTE*>(bits));

@@ -10,6 +10,9 @@
 
 namespace quillon {
 
+// A 32-bit top-down DIB section, zero-filled, and where its pixels live.
+UniqueBitmap CreateArgbBitmap(int Width, int Height, void** Bits);
+
 class TArgbCanvas {
 public:
     TArgbCanvas(int Width, int Height);

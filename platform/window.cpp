@@ -30,6 +30,10 @@ HWND TWindow::CreateFor(const wchar_t* ClassName, DWORD ExStyle, DWORD Style, co
                              instance, this);
 }
 
+void MoveWindowTo(HWND Wnd, const RECT& Rect) {
+    ::MoveWindow(Wnd, Rect.left, Rect.top, Rect.right - Rect.left, Rect.bottom - Rect.top, TRUE);
+}
+
 LRESULT TWindow::OnMessage(UINT Msg, WPARAM WParam, LPARAM LParam) {
     return ::DefWindowProcW(FHandle, Msg, WParam, LParam);
 }

@@ -32,4 +32,7 @@ private:
     HWND FHandle = nullptr;
 };
 
+// Places a child window at Rect, in its parent's client coordinates.
+void MoveWindowTo(HWND Wnd, const RECT& Rect);
+
 }  // namespace quillon

@@ -14,7 +14,7 @@ packages=(
   python3
 )
 if [ "${1:-test}" = run ]; then
-  packages+=(fonts-noto-cjk)
+  packages+=(fonts-noto-cjk xdotool)
 fi
 
 missing=()

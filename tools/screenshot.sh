@@ -1,18 +1,20 @@
 #!/usr/bin/env bash
 # Starts a Quillon.exe under Wine on a private Xvfb display and saves a
 # screenshot of its window.
-#   screenshot.sh EXE OUT.png [DPI] [LANG]
+#   screenshot.sh EXE OUT.png [DPI] [LANG] [KEYS]
 # DPI (default 96) is set in the prefix as the desktop's LogPixels; LANG
-# (default: the caller's) chooses the user's locale.
+# (default: the caller's) chooses the user's locale; KEYS (for example F5)
+# are typed into the list before the screenshot.
 set -euo pipefail
 exe=$(realpath "$1")
 out=$2
 dpi=${3:-96}
 lang=${4:-${LANG:-C.UTF-8}}
+keys=${5:-}
 mkdir -p "$(dirname "$out")"
 out=$(realpath "$out")
 
-export WINEPREFIX="$(dirname "$exe")/shot-prefix-$dpi" WINEDEBUG=-all LANG="$lang" LC_ALL="$lang"
+export WINEPREFIX="$(dirname "$exe")/shot-prefix-$dpi-${lang%%.*}" WINEDEBUG=-all LANG="$lang" LC_ALL="$lang"
 mkdir -p "$WINEPREFIX"
 
 display=99
@@ -40,6 +42,11 @@ for _ in $(seq 100); do
   sleep 0.1
 done
 sleep 1.5  # let the first paint finish
+if [ -n "$window" ] && [ -n "$keys" ]; then
+  # Into the list: a click in its empty lower part gives it the focus.
+  xdotool mousemove --window "$window" 200 300 click 1 key $keys
+  sleep 3
+fi
 if [ -n "$window" ]; then
   import -window "$window" "$out"
 else

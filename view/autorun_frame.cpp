@@ -26,10 +26,6 @@ HWND CreateChild(const wchar_t* ClassName, const wchar_t* Text, DWORD Style, HWN
                              ::GetModuleHandleW(nullptr), nullptr);
 }
 
-void MoveTo(HWND Wnd, const RECT& Rect) {
-    ::MoveWindow(Wnd, Rect.left, Rect.top, Rect.right - Rect.left, Rect.bottom - Rect.top, TRUE);
-}
-
 void CopyCellText(const std::wstring& Text, NMLVDISPINFOW& Info) {
     if (!Info.item.pszText || Info.item.cchTextMax <= 0) return;
     const size_t room = static_cast<size_t>(Info.item.cchTextMax) - 1;
@@ -102,9 +98,9 @@ void TFrmAutorun::Layout() {
     RECT client{};
     ::GetClientRect(Handle(), &client);
     const TAutorunLayout layout = ComputeAutorunLayout({client.right, client.bottom}, FDpi);
-    MoveTo(FListAutorun, layout.List);
-    MoveTo(FChkAllList, layout.AllList);
-    MoveTo(FBtnAutorun, layout.Switch);
+    MoveWindowTo(FListAutorun, layout.List);
+    MoveWindowTo(FChkAllList, layout.AllList);
+    MoveWindowTo(FBtnAutorun, layout.Switch);
     FitProgramColumn();
 }
 

@@ -123,16 +123,9 @@ struct TPixels {
 };
 
 TPixels MakePixels(int Width, int Height, std::uint32_t Fill) {
-    BITMAPINFO info{};
-    info.bmiHeader.biSize = sizeof(info.bmiHeader);
-    info.bmiHeader.biWidth = Width;
-    info.bmiHeader.biHeight = -Height;
-    info.bmiHeader.biPlanes = 1;
-    info.bmiHeader.biBitCount = 32;
-    info.bmiHeader.biCompression = BI_RGB;
     void* bits = nullptr;
-    TPixels pixels{UniqueBitmap(::CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0)), nullptr};
-    if (!pixels.Bitmap || !bits) return {};
+    TPixels pixels{CreateArgbBitmap(Width, Height, &bits), nullptr};
+    if (!pixels.Bitmap) return {};
     pixels.Bits = static_cast<std::uint32_t*>(bits);
     std::fill(pixels.Bits, pixels.Bits + static_cast<size_t>(Width) * static_cast<size_t>(Height), Fill);
     return pixels;
@@ -164,7 +157,10 @@ int AddIconImage(HIMAGELIST List, HICON Icon, UINT Dpi) {
     for (size_t i = 0; i < count; ++i) {
         const std::uint32_t black = onBlack.Bits[i];
         const std::uint32_t white = onWhite.Bits[i];
-        const std::uint32_t shown = 255u - (((white >> 8) & 0xFFu) - ((black >> 8) & 0xFFu));
+        const std::uint32_t throughWhite = (white >> 8) & 0xFFu;
+        const std::uint32_t throughBlack = (black >> 8) & 0xFFu;
+        const std::uint32_t background = throughWhite > throughBlack ? throughWhite - throughBlack : 0u;
+        const std::uint32_t shown = 255u - background;
         onBlack.Bits[i] = (shown << 24) | (black & 0x00FFFFFFu);
     }
     return ::ImageList_Add(List, onBlack.Bitmap.get(), nullptr);

@@ -3,6 +3,7 @@
 #include "platform/text.h"
 
 #include <algorithm>
+#include <cstdint>
 #include <string>
 #include <unordered_map>
 #include <unordered_set>
@@ -22,12 +23,14 @@ wchar_t AsciiFold(wchar_t C) { return C >= L'A' && C <= L'Z' ? static_cast<wchar
 // "bc") differ; Fold decides whether ASCII case counts.
 template <bool Fold>
 size_t HashKey(const TKey& Key) {
-    size_t hash = 14695981039346656037ull;
-    auto mix = [&hash](wchar_t c) { hash = (hash ^ static_cast<size_t>(Fold ? AsciiFold(c) : c)) * 1099511628211ull; };
+    std::uint64_t hash = 14695981039346656037ull;
+    auto mix = [&hash](wchar_t c) {
+        hash = (hash ^ static_cast<std::uint64_t>(Fold ? AsciiFold(c) : c)) * 1099511628211ull;
+    };
     for (wchar_t c : Key.From) mix(c);
     mix(L'|');
     for (wchar_t c : Key.Target) mix(c);
-    return hash;
+    return static_cast<size_t>(hash ^ (hash >> 32));
 }
 
 struct TFoldedHash {

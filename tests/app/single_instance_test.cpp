@@ -1,6 +1,7 @@
 // Quillon.exe itself: one copy at a time, a second start ends at once and
 // silently, and closing the window ends the program with exit code 0.
 #include "platform/unique_handle.h"
+#include "tests/support/test_files.h"
 
 #include <gtest/gtest.h>
 #include <windows.h>
@@ -13,17 +14,7 @@ namespace {
 
 constexpr wchar_t kMainClass[] = L"QuillonMainWindow";
 
-// CTest hands the program's path in Unix form; Wine maps "/" to drive Z:.
-std::wstring QuillonExe() {
-    const wchar_t* path = _wgetenv(L"QUILLON_EXE");
-    if (!path) return {};
-    std::wstring result = path;
-    if (!result.empty() && result.front() == L'/') result = L"Z:" + result;
-    for (wchar_t& c : result) {
-        if (c == L'/') c = L'\\';
-    }
-    return result;
-}
+std::wstring QuillonExe() { return test::WindowsPathFromEnvironment(L"QUILLON_EXE"); }
 
 struct TProcess {
     UniqueKernelHandle Process;

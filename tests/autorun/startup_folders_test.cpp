@@ -3,6 +3,7 @@
 #include "autorun/startup_folders.h"
 #include "platform/app_error.h"
 #include "platform/folders.h"
+#include "tests/support/test_files.h"
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
@@ -16,11 +17,7 @@ namespace {
 
 using ::testing::ElementsAre;
 
-std::wstring MadeFolder(int Csidl) {
-    wchar_t path[MAX_PATH]{};
-    ::SHGetFolderPathW(nullptr, Csidl | CSIDL_FLAG_CREATE, nullptr, 0, path);
-    return path;
-}
+using test::MadeFolder;
 
 void WriteFile(const std::wstring& Path, DWORD Attributes = FILE_ATTRIBUTE_NORMAL) {
     HANDLE file = ::CreateFileW(Path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, Attributes, nullptr);

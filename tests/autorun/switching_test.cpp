@@ -11,6 +11,7 @@
 #include "platform/unique_handle.h"
 #include "platform/windows_version.h"
 #include "tests/autorun/fake_task_service.h"
+#include "tests/support/test_files.h"
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
@@ -96,11 +97,7 @@ void ExpectApprovedValueWritten(HKEY Root, const std::wstring& Key, const std::w
     EXPECT_LE(stamp, after);
 }
 
-std::wstring MadeFolder(int Csidl) {
-    wchar_t path[MAX_PATH]{};
-    ::SHGetFolderPathW(nullptr, Csidl | CSIDL_FLAG_CREATE, nullptr, 0, path);
-    return path;
-}
+using test::MadeFolder;
 
 bool FileExists(const std::wstring& Path) { return ::GetFileAttributesW(Path.c_str()) != INVALID_FILE_ATTRIBUTES; }
 
