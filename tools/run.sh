@@ -13,4 +13,5 @@ if [ -n "${DISPLAY:-}" ]; then
   wineboot -i >/dev/null 2>&1
   exec wine build/x64/Quillon.exe
 fi
-tools/screenshot.sh build/x64/Quillon.exe shots/quillon.png
+# F5 fills the list, as a user would.
+tools/screenshot.sh build/x64/Quillon.exe shots/quillon.png 96 "${LANG:-C.UTF-8}" F5

@@ -1,25 +1,21 @@
 #include "i18n/translation.h"
 
 #include "platform/text.h"
-#include "platform/unique_handle.h"
 
 #include <gtest/gtest.h>
 #include <windows.h>
 
 #include <array>
 #include <cwchar>
-#include <filesystem>
-#include <fstream>
 #include <iterator>
 #include <set>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 namespace quillon {
 namespace {
-
-using namespace std::string_view_literals;
 
 // ---------------------------------------------------------------------------
 // The built-in table, as the windows use it.
@@ -224,6 +220,9 @@ std::wstring LanguageOfLocaleName() {
     return std::wstring(Text.substr(0, Text.find(L'-')));
 }
 
+// Holds under any locale. Wine takes it from LC_ALL even when the host lacks
+// that locale (LANG alone then gives English): running this program with
+// LC_ALL=zh_TW.UTF-8 or LC_ALL=haw_US.UTF-8 shows "zh" and the cut to "ha".
 TEST(UserLanguage, OfThisProcess) {
     InitTranslation();
     const std::wstring Language = GetUserLanguage();

@@ -122,6 +122,18 @@ TEST(FilterList, AssignAndAddIgnoreCaseForOrderAndDuplicates) {
     EXPECT_THAT(List.Lines(), ElementsAre(L" alpha", L"Alpha", L"beta", L"Delta", L"gamma", L"_under"));
 }
 
+TEST(FilterList, AssignKeepsTheFirstSpellingOfEachLine) {
+    // Enough lines that the sort cannot get by with a stable small-range pass.
+    std::vector<std::wstring> First, Given;
+    for (int I = 0; I < 40; ++I) First.push_back(L"Name" + std::to_wstring(I));
+    for (int I = 39; I >= 0; --I) Given.push_back(First[static_cast<std::size_t>(I)]);
+    for (int I = 0; I < 40; ++I) Given.push_back(L"NAME" + std::to_wstring(I));
+    for (int I = 0; I < 40; ++I) Given.push_back(L"name" + std::to_wstring(I));
+
+    std::ranges::sort(First);
+    EXPECT_THAT(Of(Given).Lines(), ElementsAreArray(First));
+}
+
 TEST(FilterList, MergeAddsOnlyNewStringsOfAnArrayMember) {
     const std::vector<std::wstring> Base = {L"chrome.exe*", L"msedge.exe*"};
     struct TCase {
@@ -228,7 +240,8 @@ TEST(FilterListMatching, TrimmedEntriesCommentsAndLocaleCase) {
         L" \\Tools\\Helper\\ ",
         L"  %programfiles%\\Fixture\\tool.exe ",
         L"Über.exe*",
-        L"\\Ärger\\",
+        L"\\ärger\\",
+        L"\\ÖL\\",
         L"Svc*Name",
         L"Überwachung",
     });
@@ -248,7 +261,8 @@ TEST(FilterListMatching, TrimmedEntriesCommentsAndLocaleCase) {
         // the way the user's locale does.
         {L"C:\\Über.exe", true, true},
         {L"C:\\über.exe", true, false},
-        {L"C:\\ärger\\tool.exe", true, true},
+        {L"C:\\ÄRGER\\tool.exe", true, true},
+        {L"c:\\öl\\tool.exe", true, true},
         {L"überwachung dienst", false, true},
         {L"Svc*Name2", false, true},
         {L"SvcXName", false, false},
