@@ -90,6 +90,15 @@ TEST(MergeRows, EntriesEqualIgnoringCaseShareOneRowWithTheLaterState) {
     EXPECT_FALSE(rows[0].Enabled);
 }
 
+TEST(MergeRows, ARowBehindAnotherOfTheSameKeyStaysWhileAnEntryHasItsExactKey) {
+    // Only an earlier refresh's case edge can leave two such rows; the entry
+    // finds (and updates) the first, yet it is the second that it keeps.
+    std::vector<TAutorunItem> rows = {Row(L"SERV", L"svc", L"first", true), Row(L"SERV", L"SVC", L"second", true)};
+    MergeRows(rows, {Entry(L"SERV", L"SVC", L"any", false)}, false, {});
+    ASSERT_EQ(rows.size(), 1u);
+    EXPECT_EQ(rows[0].FileName, L"second");
+}
+
 TEST(EntryKind, ByItsSourceIgnoringCase) {
     EXPECT_EQ(KindOf(L"file"), TEntryKind::File);
     EXPECT_EQ(KindOf(L"SCHE"), TEntryKind::Task);
