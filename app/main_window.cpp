@@ -15,7 +15,7 @@ constexpr int kIdHome = 10;
 }  // namespace
 
 TFrmQuillon::TFrmQuillon() {
-    CreateFor(L"QuillonMainWindow", kExStyle, kStyle, {0, 0, 0, 0}, nullptr, TranslateFormCaption(L"Quillon").c_str());
+    CreateFor(L"QuillonMainWindow", kExStyle, kStyle, {0, 0, 0, 0}, nullptr, Translate(TranslateFormCaption(L"Quillon")).c_str());
 }
 
 void TFrmQuillon::Show(int CmdShow) {

@@ -19,15 +19,15 @@ const wchar_t* ApprovedKeyFor(const std::wstring& Key) {
 }  // namespace
 
 void CollectRunKey(HKEY RootKey, const std::wstring& Key, TAutorunList& List) {
-    // Each key is opened once for all its values, and so is its state key.
-    const TRegReader run(RootKey, Key);
-    const std::vector<std::wstring> names = run.ValueNames();
-    if (names.empty()) return;
+    // The key's names and texts are read in one pass, and its state key is
+    // opened once for all of them.
+    std::vector<std::pair<std::wstring, std::wstring>> values = TRegReader(RootKey, Key).StringValues();
+    if (values.empty()) return;
     const TRegReader approved(RootKey, ApprovedKeyFor(Key));
     const std::wstring root = RootKeyToText(RootKey, true);
-    for (const std::wstring& name : names) {
+    for (auto& [name, text] : values) {
         TAutorunInfo entry;
-        entry.RawData = run.ReadString(name);
+        entry.RawData = std::move(text);
         entry.FileName = ResolveCommandLine(entry.RawData);
         entry.Caption = name;
         entry.Target = root + Key + L"\\" + name;

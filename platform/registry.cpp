@@ -216,6 +216,39 @@ std::vector<std::wstring> TRegReader::ValueNames() const {
     return FKey ? EnumNames(FKey.get(), TNameKind::Values) : std::vector<std::wstring>{};
 }
 
+std::vector<std::pair<std::wstring, std::wstring>> TRegReader::StringValues() const {
+    std::vector<std::pair<std::wstring, std::wstring>> Values;
+    DWORD Count = 0;
+    DWORD MaxName = 0;
+    DWORD MaxData = 0;
+    if (!FKey || ::RegQueryInfoKeyW(FKey.get(), nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, &Count, &MaxName,
+                                    &MaxData, nullptr, nullptr) != ERROR_SUCCESS) {
+        return Values;
+    }
+    Values.reserve(Count);
+    std::vector<wchar_t> Name(MaxName + 1);
+    TBytes Data(MaxData);
+    for (DWORD Index = 0; Index < Count; ++Index) {
+        DWORD NameLength = static_cast<DWORD>(Name.size());
+        DWORD Type = REG_NONE;
+        DWORD Size = static_cast<DWORD>(Data.size());
+        const LONG Status =
+            ::RegEnumValueW(FKey.get(), Index, Name.data(), &NameLength, nullptr, &Type, Data.data(), &Size);
+        if (Status == ERROR_NO_MORE_ITEMS) break;
+        if (Status == ERROR_MORE_DATA || (Status == ERROR_SUCCESS && Size > Data.size())) {
+            // The key changed since it was measured: this value the slow way.
+            std::vector<std::wstring> Names = EnumNames(FKey.get(), TNameKind::Values);
+            if (Index < Names.size()) Values.emplace_back(Names[Index], ReadString(Names[Index]));
+            continue;
+        }
+        if (Status != ERROR_SUCCESS) continue;
+        std::wstring Text;
+        if (Type == REG_SZ || Type == REG_EXPAND_SZ) Text = TextOf(TBytes(Data.begin(), Data.begin() + Size));
+        Values.emplace_back(std::wstring(Name.data(), NameLength), std::move(Text));
+    }
+    return Values;
+}
+
 std::wstring TRegReader::ReadString(const std::wstring& Name) const {
     if (!FKey) return {};
     const std::optional<TValueData> Stored = QueryValue(FKey.get(), Name);

@@ -12,6 +12,7 @@
 #include <span>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 namespace quillon {
@@ -75,6 +76,9 @@ public:
     // The key could be opened.
     explicit operator bool() const noexcept { return static_cast<bool>(FKey); }
     std::vector<std::wstring> ValueNames() const;
+    // Every value's name with what ReadString gives for it, in enumeration
+    // order, read in one pass over the key.
+    std::vector<std::pair<std::wstring, std::wstring>> StringValues() const;
     // Empty text when the key or value is missing or the value is not text.
     std::wstring ReadString(const std::wstring& Name) const;
     TBytes ReadBinary(const std::wstring& Name) const;

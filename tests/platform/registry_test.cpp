@@ -297,6 +297,26 @@ TEST_F(RegistryTest, ReadValueNamesListsDefaultValueAsEmptyName) {
     EXPECT_THAT(Names, IsEmpty());
 }
 
+TEST_F(RegistryTest, ReaderGivesEveryValueAsReadStringWouldInOnePass) {
+    const std::wstring Long(5000, L'x');
+    TReg::WriteString(HKEY_CURRENT_USER, Scratch, L"Text", L"%ProgramFiles%\\a.exe");
+    TReg::WriteString(HKEY_CURRENT_USER, Scratch, L"", L"default");
+    TReg::WriteInteger(HKEY_CURRENT_USER, Scratch, L"Number", 7);
+    TReg::WriteString(HKEY_CURRENT_USER, Scratch, L"Long", Long);
+    const wchar_t Unterminated[] = {L'a', L'b'};
+    RawSet(HKEY_CURRENT_USER, Scratch, L"Raw", REG_EXPAND_SZ, Unterminated, sizeof Unterminated);
+
+    std::vector<std::wstring> Names;
+    TReg::ReadValueNames(HKEY_CURRENT_USER, Scratch, Names);
+    const auto Values = TRegReader(HKEY_CURRENT_USER, Scratch).StringValues();
+    ASSERT_EQ(Values.size(), Names.size());
+    for (std::size_t I = 0; I < Names.size(); ++I) {
+        EXPECT_EQ(Values[I].first, Names[I]);
+        EXPECT_EQ(Values[I].second, TReg::ReadString(HKEY_CURRENT_USER, Scratch, Names[I], L"unused"));
+    }
+    EXPECT_TRUE(TRegReader(HKEY_CURRENT_USER, Sub(L"Missing")).StringValues().empty());
+}
+
 TEST_F(RegistryTest, EmptyKeyPathNamesTheRoot) {
     std::vector<std::wstring> Names;
     TReg::ReadKeyNames(HKEY_CURRENT_USER, L"", Names);
