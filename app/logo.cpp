@@ -3,8 +3,7 @@
 #include "platform/argb_canvas.h"
 #include "platform/command_line.h"
 #include "platform/web_addresses.h"
-#include "platform/dpi.h"
-
+#include "platform/gdi_scope.h"
 
 namespace quillon {
 namespace {
@@ -31,13 +30,12 @@ void DrawWordmark(HDC Dc, const RECT& Client, float Scale) {
     UniqueFont font(::CreateFontW(-static_cast<int>(17.0f * Scale + 0.5f), 0, 0, 0, FW_BOLD, FALSE, FALSE,
                                   FALSE, DEFAULT_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS,
                                   CLEARTYPE_QUALITY, VARIABLE_PITCH | FF_SWISS, L"Segoe UI"));
-    HGDIOBJ oldFont = ::SelectObject(Dc, font.get());
+    const TSelectObject selected(Dc, font.get());
     ::SetBkMode(Dc, TRANSPARENT);
     ::SetTextColor(Dc, RGB(31, 41, 55));
     RECT text = Client;
     text.left = static_cast<LONG>((kMarkLeft + kMarkSize + 5.0f) * Scale);
     ::DrawTextW(Dc, L"Quillon", -1, &text, DT_SINGLELINE | DT_VCENTER | DT_LEFT | DT_NOPREFIX);
-    ::SelectObject(Dc, oldFont);
 }
 
 }  // namespace
@@ -91,8 +89,7 @@ LRESULT TImgLogo::OnMessage(UINT Msg, WPARAM WParam, LPARAM LParam) {
 }
 
 void TImgLogo::Paint() {
-    PAINTSTRUCT ps{};
-    HDC dc = ::BeginPaint(Handle(), &ps);
+    const TPaintScope paint(Handle());
     RECT client{};
     ::GetClientRect(Handle(), &client);
     // The control is the logo's box at the window's DPI; its width tells the scale.
@@ -104,13 +101,11 @@ void TImgLogo::Paint() {
         DrawLogoMark(canvas.Graphics(),
                      {kMarkLeft * scale, markTop * scale, kMarkSize * scale, kMarkSize * scale});
         UniqueBitmap bitmap = canvas.TakeBitmap();
-        UniqueMemoryDc memory(::CreateCompatibleDC(dc));
-        HGDIOBJ oldBitmap = ::SelectObject(memory.get(), bitmap.get());
+        UniqueMemoryDc memory(::CreateCompatibleDC(paint.Dc()));
+        const TSelectObject selected(memory.get(), bitmap.get());
         DrawWordmark(memory.get(), client, scale);
-        ::BitBlt(dc, 0, 0, client.right, client.bottom, memory.get(), 0, 0, SRCCOPY);
-        ::SelectObject(memory.get(), oldBitmap);
+        ::BitBlt(paint.Dc(), 0, 0, client.right, client.bottom, memory.get(), 0, 0, SRCCOPY);
     }
-    ::EndPaint(Handle(), &ps);
 }
 
 }  // namespace quillon

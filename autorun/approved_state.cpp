@@ -1,5 +1,10 @@
 #include "autorun/approved_state.h"
 
+#include "platform/folders.h"
+#include "platform/text.h"
+
+#include <shlobj.h>
+
 namespace quillon {
 namespace {
 
@@ -12,6 +17,17 @@ void PutLittleEndian(TBytes& Bytes, std::size_t Offset, DWORD Value) {
 }
 
 }  // namespace
+
+const wchar_t* ApprovedKeyForRunKey(std::wstring_view RunKey) {
+    return ContainsIgnoringAsciiCase(RunKey, L"Wow6432Node") ? kApprovedRun32Key : kApprovedRunKey;
+}
+
+HKEY ApprovedRootForStartupFolder(const std::wstring& Folder) {
+    // Compared exactly, as the shell spells it: the listing and the switch
+    // use this one test, so a state is written where it is read.
+    return !Folder.empty() && Folder == GetSpecialFolder(CSIDL_COMMON_STARTUP) ? HKEY_LOCAL_MACHINE
+                                                                               : HKEY_CURRENT_USER;
+}
 
 TBytes MakeApprovedValueAt(bool Enable, FILETIME Stamp) {
     TBytes Bytes(kApprovedValueSize, 0);

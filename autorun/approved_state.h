@@ -9,6 +9,7 @@
 #include <cstdint>
 #include <span>
 #include <string>
+#include <string_view>
 
 #include "platform/registry.h"
 
@@ -23,6 +24,15 @@ inline constexpr const wchar_t* kApprovedRun32Key =
 // For start-up folder files, by file name with extension.
 inline constexpr const wchar_t* kApprovedStartupFolderKey =
     L"Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\StartupApproved\\StartupFolder";
+
+// The state key of a Run key's values: Run32 for the 32-bit (Wow6432Node)
+// Run key, found ignoring ASCII case, Run for every other.
+const wchar_t* ApprovedKeyForRunKey(std::wstring_view RunKey);
+
+// Where a start-up file's state lives: under HKEY_LOCAL_MACHINE when its
+// folder is exactly the common start-up folder as the shell names it now,
+// under HKEY_CURRENT_USER otherwise.
+HKEY ApprovedRootForStartupFolder(const std::wstring& Folder);
 
 // A value for the wanted state stamped with the given time.
 TBytes MakeApprovedValueAt(bool Enable, FILETIME Stamp);

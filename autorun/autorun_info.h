@@ -3,9 +3,22 @@
 // identifies it.
 
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace quillon {
+
+// Which source an entry comes from, and so how it is switched, filtered and
+// shown. From keeps the same fact as text, for display and export.
+enum class TAutorunKind { RunValue, StartupFile, Task, Service };
+
+inline constexpr wchar_t kFromStartupFile[] = L"FILE";
+inline constexpr wchar_t kFromTask[] = L"SCHE";
+inline constexpr wchar_t kFromService[] = L"SERV";
+
+// The kind a From text names: "FILE", "SCHE" and "SERV" in any ASCII case;
+// every other text is a registry root, so a Run value.
+TAutorunKind KindFromText(std::wstring_view From);
 
 struct TAutorunInfo {
     // The program that runs: the resolved path of a Run value's command, a
@@ -27,6 +40,8 @@ struct TAutorunInfo {
     // Starts with the system: approved state for Run values and files, the
     // task's enabled flag, an automatic start type for a service.
     bool Enabled = false;
+    // The source as a type, set with From by the source that found the entry.
+    TAutorunKind Kind = TAutorunKind::RunValue;
 };
 
 // The inventory in the order the sources found the entries; owns them.

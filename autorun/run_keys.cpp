@@ -3,18 +3,12 @@
 #include "autorun/approved_state.h"
 #include "platform/command_line.h"
 #include "platform/registry.h"
-#include "platform/text.h"
 
 namespace quillon {
 namespace {
 
 constexpr wchar_t kRunKey[] = L"\\Software\\Microsoft\\Windows\\CurrentVersion\\Run";
 constexpr wchar_t kRun32Key[] = L"\\Software\\Wow6432Node\\Microsoft\\Windows\\CurrentVersion\\Run";
-
-// The 32-bit Run key's values keep their state apart, in Run32.
-const wchar_t* ApprovedKeyFor(const std::wstring& Key) {
-    return ContainsIgnoringAsciiCase(Key, L"Wow6432Node") ? kApprovedRun32Key : kApprovedRunKey;
-}
 
 }  // namespace
 
@@ -23,7 +17,7 @@ void CollectRunKey(HKEY RootKey, const std::wstring& Key, TAutorunList& List) {
     // opened once for all of them.
     std::vector<std::pair<std::wstring, std::wstring>> values = TRegReader(RootKey, Key).StringValues();
     if (values.empty()) return;
-    const TRegReader approved(RootKey, ApprovedKeyFor(Key));
+    const TRegReader approved(RootKey, ApprovedKeyForRunKey(Key));
     const std::wstring root = RootKeyToText(RootKey, true);
     for (auto& [name, text] : values) {
         TAutorunInfo entry;
@@ -32,6 +26,7 @@ void CollectRunKey(HKEY RootKey, const std::wstring& Key, TAutorunList& List) {
         entry.Caption = name;
         entry.Target = root + Key + L"\\" + name;
         entry.From = root;
+        entry.Kind = TAutorunKind::RunValue;
         entry.Enabled = IsApprovedStateOn(approved.ReadBinary(name));
         List.push_back(std::move(entry));
     }

@@ -1,6 +1,7 @@
 #include "autorun/scheduled_tasks.h"
 
 #include "platform/com_types.h"
+#include "platform/errors.h"
 
 #include <utility>
 
@@ -26,7 +27,8 @@ HRESULT ReadTask(IRegisteredTaskCollection* Tasks, LONG Index, const std::wstrin
 
     Entry.Caption = BstrText(name.get());
     Entry.Target = FolderPrefix + L"\\" + Entry.Caption;
-    Entry.From = L"SCHE";
+    Entry.From = kFromTask;
+    Entry.Kind = TAutorunKind::Task;
     Entry.Enabled = enabled != VARIANT_FALSE;
     return S_OK;
 }
@@ -36,12 +38,12 @@ HRESULT ReadTask(IRegisteredTaskCollection* Tasks, LONG Index, const std::wstrin
 void CollectScheduledTasks(TAutorunList& List) { CollectScheduledTasks(List, CoTaskScheduler_::Create); }
 
 void CollectScheduledTasks(TAutorunList& List, const TTaskServiceCreator& Creator) {
-    const TTaskServiceCloser closer;
-    OpenTaskService(Creator);
-    if (!TaskService) return;  // COM could not be prepared
+    TTaskServiceSession session(Creator);
+    session.Open();
+    if (!session) return;  // COM could not be prepared
     // A task list that breaks off is not worth an error: the user still
     // gets every other entry, and the tasks read so far.
-    CollectTaskFolder(TaskService.Get(), L"\\", List);
+    Absorb(CollectTaskFolder(session.TaskService(), L"\\", List));
 }
 
 HRESULT CollectTaskFolder(ITaskService* Service, const std::wstring& FolderPath, TAutorunList& List) {

@@ -67,7 +67,8 @@ TAutorunInfo MakeEntry(const ENUM_SERVICE_STATUSW& Record, const QUERY_SERVICE_C
     Entry.Caption = TextOf(Record.lpDisplayName);
     Entry.RawData = Entry.FileName;
     Entry.Target = TextOf(Record.lpServiceName);
-    Entry.From = L"SERV";
+    Entry.From = kFromService;
+    Entry.Kind = TAutorunKind::Service;
     // Delayed automatic start is still SERVICE_AUTO_START here.
     Entry.Enabled = Config.dwStartType == SERVICE_AUTO_START;
     return Entry;

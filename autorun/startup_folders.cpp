@@ -1,7 +1,8 @@
 #include "autorun/startup_folders.h"
 
 #include "autorun/approved_state.h"
-#include "platform/app_error.h"
+#include "platform/errors.h"
+#include "platform/files.h"
 #include "platform/folders.h"
 #include "platform/text.h"
 #include "platform/unique_handle.h"
@@ -23,17 +24,13 @@ std::wstring_view Extension(std::wstring_view FileName) {
 // (access refused) only contributes nothing.
 [[noreturn]] void FolderVanished() { throw TAppError(L"The specified path was not found"); }
 
-bool FolderExists(const std::wstring& Folder) {
-    const DWORD attributes = ::GetFileAttributesW(Folder.c_str());
-    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
-}
-
 TAutorunInfo MakeEntry(const std::wstring& Folder, std::wstring_view Name, const TRegReader& Approved) {
     TAutorunInfo entry;
     entry.FileName = Folder + L"\\" + std::wstring(Name);
     entry.Caption = Name.substr(0, Name.rfind(L'.'));
     entry.Target = entry.FileName;
-    entry.From = L"FILE";
+    entry.From = kFromStartupFile;
+    entry.Kind = TAutorunKind::StartupFile;
     entry.Enabled = IsApprovedStateOn(Approved.ReadBinary(std::wstring(Name)));
     return entry;
 }
@@ -51,8 +48,7 @@ bool IsStartupFileName(std::wstring_view FileName) {
 void CollectStartupFolder(const std::wstring& Folder, TAutorunList& List) {
     if (Folder.empty()) return;
     // The common folder's items keep their state under the machine's key.
-    const HKEY approvedRoot =
-        Folder == GetSpecialFolder(CSIDL_COMMON_STARTUP) ? HKEY_LOCAL_MACHINE : HKEY_CURRENT_USER;
+    const HKEY approvedRoot = ApprovedRootForStartupFolder(Folder);
 
     WIN32_FIND_DATAW found{};
     UniqueFindHandle find(::FindFirstFileExW((Folder + L"\\*").c_str(), FindExInfoBasic, &found,

@@ -1,8 +1,9 @@
 #include "autorun/switching.h"
 
 #include "autorun/approved_state.h"
-#include "platform/app_error.h"
+#include "platform/errors.h"
 #include "platform/com_types.h"
+#include "platform/files.h"
 #include "platform/folders.h"
 #include "platform/registry.h"
 #include "platform/text.h"
@@ -39,29 +40,6 @@ TPathParts SplitPath(const std::wstring& Path) {
     return {Path.substr(0, slash), Path.substr(slash + 1)};
 }
 
-std::wstring SystemMessage(DWORD Code) {
-    wchar_t* text = nullptr;
-    const DWORD length = ::FormatMessageW(
-        FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr, Code,
-        0, reinterpret_cast<wchar_t*>(&text), 0, nullptr);
-    std::wstring message = length > 0 ? Trim(std::wstring_view(text, length)) : std::wstring();
-    ::LocalFree(text);
-    return message.empty() ? L"System error " + std::to_wstring(Code) : message;
-}
-
-// "..\" and "/" are resolved first, so a path cannot lead out of a folder
-// while its text seems to name a file inside it.
-std::wstring FullPath(const std::wstring& Path) {
-    std::wstring full(MAX_PATH, L'\0');
-    DWORD length = ::GetFullPathNameW(Path.c_str(), static_cast<DWORD>(full.size()), full.data(), nullptr);
-    if (length >= full.size()) {
-        full.resize(length);
-        length = ::GetFullPathNameW(Path.c_str(), static_cast<DWORD>(full.size()), full.data(), nullptr);
-    }
-    full.resize(length < full.size() ? length : 0);
-    return full;
-}
-
 // Deleting is for good, so it is kept to what a switch is for: a file
 // directly in one of the start-up folders. The file system ignores case,
 // and so does this test.
@@ -80,7 +58,7 @@ void DeleteStartupFile(const std::wstring& Path) {
     if (!IsStartupFolderFile(full)) return;
     if (::DeleteFileW(full.c_str())) return;
     // The user asked for the entry to go and it did not: that must be heard.
-    throw TAppError(Path + L": " + SystemMessage(::GetLastError()));
+    RaiseLastError(Path, L"DeleteFileW");
 }
 
 bool IsRunKey(HKEY Root, std::wstring_view Key) {
@@ -129,14 +107,27 @@ void SetAutorunState(const std::wstring& Target, const std::wstring& From, bool 
 
 void SetAutorunState(const std::wstring& Target, const std::wstring& From, bool Enable,
                      const TSwitchContext& Context) {
-    if (EqualsIgnoringAsciiCase(From, L"FILE")) {
+    SetAutorunState(KindFromText(From), Target, Enable, Context);
+}
+
+void SetAutorunState(TAutorunKind Kind, const std::wstring& Target, bool Enable) {
+    SetAutorunState(Kind, Target, Enable, CurrentSwitchContext());
+}
+
+void SetAutorunState(TAutorunKind Kind, const std::wstring& Target, bool Enable, const TSwitchContext& Context) {
+    switch (Kind) {
+    case TAutorunKind::StartupFile:
         SetStartupFileState(Target, Enable, Context.WindowsMajor);
-    } else if (EqualsIgnoringAsciiCase(From, L"SCHE")) {
+        return;
+    case TAutorunKind::Task:
         SetTaskState(Target, Enable, Context.TaskServiceCreator);
-    } else if (EqualsIgnoringAsciiCase(From, L"SERV")) {
+        return;
+    case TAutorunKind::Service:
         SetServiceState(Target, Enable);
-    } else {
+        return;
+    case TAutorunKind::RunValue:
         SetRunValueState(Target, Enable, Context.WindowsMajor);
+        return;
     }
 }
 
@@ -151,11 +142,8 @@ void SetStartupFileState(const std::wstring& Path, bool Enable, DWORD WindowsMaj
     }
     const TPathParts parts = SplitPath(Path);
     if (parts.Name.empty()) return;
-    // Same test as the listing uses, so the state goes where it is read.
-    const HKEY root = !parts.Folder.empty() && parts.Folder == GetSpecialFolder(CSIDL_COMMON_STARTUP)
-                          ? HKEY_LOCAL_MACHINE
-                          : HKEY_CURRENT_USER;
-    TReg::WriteBinary(root, kApprovedStartupFolderKey, parts.Name, MakeApprovedValue(Enable));
+    TReg::WriteBinary(ApprovedRootForStartupFolder(parts.Folder), kApprovedStartupFolderKey, parts.Name,
+                      MakeApprovedValue(Enable));
 }
 
 void SetRunValueState(const std::wstring& Target, bool Enable) {
@@ -171,19 +159,18 @@ void SetRunValueState(const std::wstring& Target, bool Enable, DWORD WindowsMajo
     std::wstring key;
     std::wstring name;
     if (!TReg::Parse(Target, root, key, name)) return;
-    const wchar_t* stateKey = ContainsIgnoringAsciiCase(key, L"Wow6432Node") ? kApprovedRun32Key : kApprovedRunKey;
-    TReg::WriteBinary(root, stateKey, name, MakeApprovedValue(Enable));
+    TReg::WriteBinary(root, ApprovedKeyForRunKey(key), name, MakeApprovedValue(Enable));
 }
 
 void SetTaskState(const std::wstring& Target, bool Enable) { SetTaskState(Target, Enable, CoTaskScheduler_::Create); }
 
 void SetTaskState(const std::wstring& Target, bool Enable, const TTaskServiceCreator& Creator) {
-    const TTaskServiceCloser closer;
-    OpenTaskService(Creator);
-    if (!TaskService) return;  // COM could not be prepared
+    TTaskServiceSession session(Creator);
+    session.Open();
+    if (!session) return;  // COM could not be prepared
     // A task that is gone or refuses the change is no error: the refresh
     // shows the task as it is.
-    (void)SetTaskEnabled(TaskService.Get(), Target, Enable);
+    Absorb(SetTaskEnabled(session.TaskService(), Target, Enable));
 }
 
 void SetServiceState(const std::wstring& Target, bool Enable) {
@@ -194,8 +181,8 @@ void SetServiceState(const std::wstring& Target, bool Enable) {
     if (!service) return;
     // Only the start type: the service's current state is the user's
     // business, and a refused change shows in the refresh.
-    ::ChangeServiceConfigW(service.get(), SERVICE_NO_CHANGE, Enable ? SERVICE_AUTO_START : SERVICE_DISABLED,
-                           SERVICE_NO_CHANGE, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr);
+    Absorb(::ChangeServiceConfigW(service.get(), SERVICE_NO_CHANGE, Enable ? SERVICE_AUTO_START : SERVICE_DISABLED,
+                           SERVICE_NO_CHANGE, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr));
 }
 
 }  // namespace quillon

@@ -11,6 +11,7 @@
 
 #include <string>
 
+#include "autorun/autorun_info.h"
 #include "autorun/task_scheduler.h"
 
 namespace quillon {
@@ -26,9 +27,12 @@ struct TSwitchContext {
 // The running system: its true version and the real Task Scheduler.
 TSwitchContext CurrentSwitchContext();
 
-// Picks the switch by From ("FILE", "SCHE", "SERV", ASCII case ignored;
-// anything else is a Run value's root) and passes Target on. Raises
+// Picks the switch by the entry's kind and passes Target on. Raises
 // TAppError where the switch it calls does.
+void SetAutorunState(TAutorunKind Kind, const std::wstring& Target, bool Enable);
+void SetAutorunState(TAutorunKind Kind, const std::wstring& Target, bool Enable, const TSwitchContext& Context);
+// The same for a kind given as From text ("FILE", "SCHE", "SERV" in any
+// ASCII case; anything else is a Run value's root).
 void SetAutorunState(const std::wstring& Target, const std::wstring& From, bool Enable);
 void SetAutorunState(const std::wstring& Target, const std::wstring& From, bool Enable,
                      const TSwitchContext& Context);

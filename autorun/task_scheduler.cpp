@@ -1,44 +1,21 @@
 #include "autorun/task_scheduler.h"
 
-#include "platform/app_error.h"
 #include "platform/com_types.h"
+#include "platform/errors.h"
 
-#include <cwchar>
+#include <utility>
 
 namespace quillon {
 
 using Microsoft::WRL::ComPtr;
 
-ComPtr<ITaskService> TaskService;
-
 namespace {
-
-// "Text (0x80070005): Access is denied." - the code stays even when the
-// system has no message for it.
-[[noreturn]] void RaiseComError(const wchar_t* Text, HRESULT Status) {
-    wchar_t code[16]{};
-    std::swprintf(code, 16, L"0x%08lX", static_cast<unsigned long>(Status));
-    std::wstring message = std::wstring(Text) + L" (" + code + L")";
-
-    wchar_t* system = nullptr;
-    const DWORD length = ::FormatMessageW(
-        FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr,
-        static_cast<DWORD>(Status), 0, reinterpret_cast<wchar_t*>(&system), 0, nullptr);
-    if (length > 0) {
-        std::wstring detail(system, length);
-        while (!detail.empty() && detail.back() <= L' ') detail.pop_back();
-        message += L": " + detail;
-    }
-    ::LocalFree(system);
-    throw TAppError(message);
-}
 
 // Both ways of creating end in asking the new object for ITaskService.
 ComPtr<ITaskService> AsTaskService(HRESULT Created, const ComPtr<IUnknown>& Object) {
-    if (FAILED(Created)) RaiseComError(L"The Task Scheduler cannot be created", Created);
+    ThrowIfFailed(Created, L"The Task Scheduler cannot be created", L"CoCreateInstance");
     ComPtr<ITaskService> service;
-    const HRESULT asked = Object.As(&service);
-    if (FAILED(asked)) RaiseComError(L"The Task Scheduler offers no ITaskService", asked);
+    ThrowIfFailed(Object.As(&service), L"The Task Scheduler offers no ITaskService", L"QueryInterface");
     return service;
 }
 
@@ -70,8 +47,8 @@ bool SetComSecurity() {
 // The local machine as the current user: every part left empty.
 void ConnectLocal(ITaskService* Service) {
     const TVariant none;
-    const HRESULT status = Service->Connect(none.get(), none.get(), none.get(), none.get());
-    if (FAILED(status)) RaiseComError(L"The Task Scheduler cannot be connected", status);
+    ThrowIfFailed(Service->Connect(none.get(), none.get(), none.get(), none.get()),
+                  L"The Task Scheduler cannot be connected", L"ITaskService::Connect");
 }
 
 }  // namespace
@@ -99,28 +76,28 @@ ComPtr<ITaskService> CoTaskScheduler_::CreateRemote(const std::wstring& MachineN
     return AsTaskService(created, object);
 }
 
-void OpenTaskService() { OpenTaskService(CoTaskScheduler_::Create); }
+TTaskServiceSession::TTaskServiceSession(TTaskServiceCreator Creator) : FCreator(std::move(Creator)) {}
 
-void OpenTaskService(const TTaskServiceCreator& Creator) {
-    if (TaskService) return;
+void TTaskServiceSession::Open() {
+    if (FTaskService) return;
     // S_FALSE (COM already initialised on this thread) is success as well,
     // and it too must be matched by one CoUninitialize.
     if (FAILED(::CoInitialize(nullptr))) return;
     TComInitialisation com;
     if (!SetComSecurity()) return;
 
-    TaskService = Creator();
-    if (!TaskService) return;
-    // From here the connection holds the initialisation: even when Connect
-    // fails, CloseTaskService releases the object and then uninitialises.
+    FTaskService = FCreator();
+    if (!FTaskService) return;
+    // From here the session holds the initialisation: even when Connect
+    // fails, Close releases the object and then uninitialises.
     com.Keep();
-    ConnectLocal(TaskService.Get());
+    ConnectLocal(FTaskService.Get());
 }
 
-void CloseTaskService() {
-    if (!TaskService) return;
+void TTaskServiceSession::Close() noexcept {
+    if (!FTaskService) return;
     // The object must go while its apartment still exists.
-    TaskService.Reset();
+    FTaskService.Reset();
     ::CoUninitialize();
 }
 

@@ -1,8 +1,8 @@
 #pragma once
 // The connection to the Task Scheduler. It lives only while one task
-// operation runs: the operation opens it, works through TaskService and
-// closes it again, so COM is initialised on the calling thread only for
-// that long.
+// operation runs: the operation opens a session, works through its
+// TaskService and lets the session close, so COM is initialised on the
+// calling thread only for that long, and two threads never share one.
 
 #include <windows.h>
 #include <taskschd.h>
@@ -24,35 +24,37 @@ public:
     static Microsoft::WRL::ComPtr<ITaskService> CreateRemote(const std::wstring& MachineName);
 };
 
-// Makes the object that OpenTaskService connects; raises TAppError on failure.
+// Makes the object that a session connects; raises TAppError on failure.
 using TTaskServiceCreator = std::function<Microsoft::WRL::ComPtr<ITaskService>()>;
 
-// The open connection; empty when none is open. While it is set, this
-// connection holds one COM initialisation of the thread that opened it.
-extern Microsoft::WRL::ComPtr<ITaskService> TaskService;
-
-// Initialises COM, sets the process's COM security and connects TaskService
-// to the local machine as the current user. Does nothing when a connection
-// is open. When COM cannot be prepared it returns with TaskService empty
-// and COM as it was. Raises TAppError when the object cannot be created
-// (TaskService stays empty) or connected (TaskService stays set, so that
-// CloseTaskService releases it).
-void OpenTaskService();
-// The same with the object that Creator makes.
-void OpenTaskService(const TTaskServiceCreator& Creator);
-
-// Releases TaskService and undoes the COM initialisation of its open; does
-// nothing when no connection is open.
-void CloseTaskService();
-
-// Closes the connection when the scope ends, however it ends. Declare it
-// before OpenTaskService so that a connection that failed is closed too.
-class TTaskServiceCloser {
+// One connection for the span of one operation, on the thread that opens
+// it. While it is open it holds one COM initialisation of that thread and
+// the connected service; Close, or the end of the session's scope, gives
+// both back, also when opening failed half way.
+class TTaskServiceSession {
 public:
-    TTaskServiceCloser() = default;
-    ~TTaskServiceCloser() { CloseTaskService(); }
-    TTaskServiceCloser(const TTaskServiceCloser&) = delete;
-    TTaskServiceCloser& operator=(const TTaskServiceCloser&) = delete;
+    explicit TTaskServiceSession(TTaskServiceCreator Creator = CoTaskScheduler_::Create);
+    ~TTaskServiceSession() { Close(); }
+    TTaskServiceSession(const TTaskServiceSession&) = delete;
+    TTaskServiceSession& operator=(const TTaskServiceSession&) = delete;
+
+    // Initialises COM, sets the process's COM security and connects to the
+    // local machine as the current user. Does nothing when already open.
+    // When COM cannot be prepared it returns with no service and COM as it
+    // was. Raises TAppError when the object cannot be created (no service
+    // is kept) or connected (the service is kept, so Close releases it).
+    void Open();
+    // Releases the service and undoes the COM initialisation of Open; does
+    // nothing when no service is held, so a second Close changes nothing.
+    void Close() noexcept;
+
+    // The connected service; null when none is held.
+    [[nodiscard]] ITaskService* TaskService() const noexcept { return FTaskService.Get(); }
+    explicit operator bool() const noexcept { return static_cast<bool>(FTaskService); }
+
+private:
+    TTaskServiceCreator FCreator;
+    Microsoft::WRL::ComPtr<ITaskService> FTaskService;
 };
 
 }  // namespace quillon

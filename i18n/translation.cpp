@@ -1,48 +1,19 @@
 #include "i18n/translation.h"
 
+#include "platform/resources.h"
 #include "platform/text.h"
+#include "platform/utf8.h"
 
 #include <windows.h>
 
 #include <algorithm>
 #include <atomic>
-#include <climits>
 #include <cwchar>
 #include <iterator>
 #include <mutex>
 
 namespace quillon {
 namespace {
-
-constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
-
-std::wstring WideFromUtf8(std::string_view Bytes) {
-    if (Bytes.empty() || Bytes.size() > INT_MAX) return {};
-    const int Size = static_cast<int>(Bytes.size());
-    const int Length = ::MultiByteToWideChar(CP_UTF8, 0, Bytes.data(), Size, nullptr, 0);
-    if (Length <= 0) return {};
-    std::wstring Text(static_cast<std::size_t>(Length), L'\0');
-    ::MultiByteToWideChar(CP_UTF8, 0, Bytes.data(), Size, Text.data(), Length);
-    return Text;
-}
-
-// The table was edited on more than one system, so every kind of line end
-// counts; only a break at the very end is not followed by a line.
-std::vector<std::wstring> SplitLines(std::wstring_view Text) {
-    std::vector<std::wstring> Lines;
-    std::size_t Start = 0;
-    while (Start < Text.size()) {
-        const std::size_t End = Text.find_first_of(L"\r\n", Start);
-        if (End == std::wstring_view::npos) {
-            Lines.emplace_back(Text.substr(Start));
-            break;
-        }
-        Lines.emplace_back(Text.substr(Start, End - Start));
-        Start = End + 1;
-        if (Text[End] == L'\r' && Start < Text.size() && Text[Start] == L'\n') ++Start;
-    }
-    return Lines;
-}
 
 // A line without "=" has an empty name and an empty value.
 std::wstring_view NameOf(std::wstring_view Line) {
@@ -88,8 +59,7 @@ const TTranslationState& ProcessState() {
 }  // namespace
 
 TTranslationTable TTranslationTable::FromUtf8(std::string_view Bytes) {
-    if (Bytes.starts_with(kByteOrderMark)) Bytes.remove_prefix(kByteOrderMark.size());
-    return TTranslationTable(SplitLines(WideFromUtf8(Bytes)));
+    return TTranslationTable(SplitLines(WideFromUtf8(WithoutByteOrderMark(Bytes))));
 }
 
 std::wstring TTranslationTable::Translate(std::wstring_view Text, std::wstring_view Language) const {
@@ -114,14 +84,8 @@ std::wstring TTranslationTable::Translate(std::wstring_view Text, std::wstring_v
 }
 
 TTranslationTable LoadTranslationResource() {
-    const HMODULE Module = ::GetModuleHandleW(nullptr);
-    const HRSRC Info = ::FindResourceW(Module, L"translate", RT_RCDATA);
-    if (!Info) return {};
-    // A resource stays mapped with the module: nothing to release.
-    const HGLOBAL Loaded = ::LoadResource(Module, Info);
-    const void* Bytes = Loaded ? ::LockResource(Loaded) : nullptr;
-    if (!Bytes) return {};
-    return TTranslationTable::FromUtf8({static_cast<const char*>(Bytes), ::SizeofResource(Module, Info)});
+    const std::optional<std::string_view> bytes = FindOwnResource(L"translate");
+    return bytes ? TTranslationTable::FromUtf8(*bytes) : TTranslationTable();
 }
 
 std::wstring GetUserLanguage() {

@@ -8,24 +8,11 @@
 #include "platform/error_report_format.h"
 #include "platform/error_reporter.h"
 #include "platform/error_text.h"
+#include "platform/files.h"
 
 namespace quillon {
 
 namespace {
-
-std::wstring ModulePath() {
-    std::wstring Path(MAX_PATH, L'\0');
-    for (;;) {
-        const DWORD Size = static_cast<DWORD>(Path.size());
-        const DWORD Length = ::GetModuleFileNameW(nullptr, Path.data(), Size);
-        if (Length == 0) return {};
-        if (Length < Size) {
-            Path.resize(Length);
-            return Path;
-        }
-        Path.resize(Path.size() * 2);  // truncated: try a larger buffer
-    }
-}
 
 TErrorReportSeam ProgramSeam() {
     return {

@@ -3,7 +3,8 @@
 #include <cstdint>
 #include <cstdio>
 
-#include "platform/error_text.h"
+#include "platform/hash.h"
+#include "platform/utf8.h"
 
 namespace quillon {
 
@@ -73,20 +74,13 @@ std::string CutReport(std::string_view Report, std::size_t MaxBytes) {
 }  // namespace
 
 std::string ErrorSignature(std::wstring_view Text, std::string_view Version) {
-    // FNV-1a: short, stable across versions of the compiler and its library
-    // (std::hash is neither promised to be), and enough to tell errors apart.
-    std::uint64_t Hash = 14695981039346656037ull;
-    const auto Mix = [&Hash](std::string_view Bytes) {
-        for (const char Byte : Bytes) {
-            Hash ^= static_cast<unsigned char>(Byte);
-            Hash *= 1099511628211ull;
-        }
-    };
-    Mix(Utf8FromWide(Text));
-    Mix(std::string_view("\0", 1));
-    Mix(Version);
+    // Stable across builds, and enough to tell errors apart.
+    TFnv1a hash;
+    hash.AddAll(Utf8FromWide(Text));
+    hash.Add(0);
+    hash.AddAll(Version);
     char Hex[17];
-    std::snprintf(Hex, sizeof Hex, "%016llx", static_cast<unsigned long long>(Hash));
+    std::snprintf(Hex, sizeof Hex, "%016llx", static_cast<unsigned long long>(hash.Value()));
     return Hex;
 }
 

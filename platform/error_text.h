@@ -1,15 +1,10 @@
 #pragma once
-// Conversions between the program's UTF-16 text and the narrow text that
-// exceptions and bugreport.txt carry.
+// The text of an exception, whatever kind it is, for the error report.
 
 #include <string>
 #include <string_view>
 
 namespace quillon {
-
-// UTF-8 of Text. An unpaired surrogate becomes U+FFFD, so the result is
-// always valid UTF-8.
-std::string Utf8FromWide(std::wstring_view Text);
 
 // The message of a std::exception as text. Our own code and the standard
 // library write UTF-8; older libraries and the C runtime write the ANSI code

@@ -39,12 +39,12 @@ const wchar_t* KeyPath(const std::wstring& Key) {
     return Key.c_str() + (!Key.empty() && Key.front() == L'\\' ? 1 : 0);
 }
 
+// Whatever a failed call leaves in its out-parameter is no handle, so the
+// owner takes the key only on success.
 UniqueHKey OpenKey(HKEY Parent, const wchar_t* SubKey, REGSAM Access) {
-    UniqueHKey Opened;
-    if (::RegOpenKeyExW(Parent, SubKey, 0, Access, Opened.put()) != ERROR_SUCCESS) {
-        (void)Opened.release();  // whatever the failed call left there is no handle
-    }
-    return Opened;
+    HKEY opened = nullptr;
+    if (::RegOpenKeyExW(Parent, SubKey, 0, Access, &opened) != ERROR_SUCCESS) return {};
+    return UniqueHKey(opened);
 }
 
 UniqueHKey OpenForReading(HKEY RootKey, const std::wstring& Key) {
@@ -57,12 +57,12 @@ UniqueHKey OpenForReading(HKEY RootKey, const std::wstring& Key) {
 // Creates the key and every missing key above it; an empty path gives a new
 // handle to the root itself.
 UniqueHKey OpenForWriting(HKEY RootKey, const std::wstring& Key) {
-    UniqueHKey Opened;
-    if (::RegCreateKeyExW(RootKey, KeyPath(Key), 0, nullptr, REG_OPTION_NON_VOLATILE, kWriteAccess, nullptr,
-                          Opened.put(), nullptr) != ERROR_SUCCESS) {
-        (void)Opened.release();
+    HKEY opened = nullptr;
+    if (::RegCreateKeyExW(RootKey, KeyPath(Key), 0, nullptr, REG_OPTION_NON_VOLATILE, kWriteAccess, nullptr, &opened,
+                          nullptr) != ERROR_SUCCESS) {
+        return {};
     }
-    return Opened;
+    return UniqueHKey(opened);
 }
 
 struct TValueData {

@@ -5,10 +5,7 @@
 namespace quillon {
 namespace {
 
-wchar_t UpperChar(wchar_t C) { return (C >= L'a' && C <= L'z') ? static_cast<wchar_t>(C - L'a' + L'A') : C; }
-wchar_t LowerChar(wchar_t C) { return (C >= L'A' && C <= L'Z') ? static_cast<wchar_t>(C - L'A' + L'a') : C; }
-
-bool SameIgnoringAsciiCase(wchar_t Left, wchar_t Right) { return UpperChar(Left) == UpperChar(Right); }
+bool SameIgnoringAsciiCase(wchar_t Left, wchar_t Right) { return AsciiUpperChar(Left) == AsciiUpperChar(Right); }
 
 bool IsBlank(wchar_t C) { return C <= L' '; }
 
@@ -22,13 +19,13 @@ std::wstring Trim(std::wstring_view Text) {
 
 std::wstring AsciiUpper(std::wstring_view Text) {
     std::wstring Result(Text);
-    std::transform(Result.begin(), Result.end(), Result.begin(), UpperChar);
+    std::transform(Result.begin(), Result.end(), Result.begin(), AsciiUpperChar);
     return Result;
 }
 
 std::wstring AsciiLower(std::wstring_view Text) {
     std::wstring Result(Text);
-    std::transform(Result.begin(), Result.end(), Result.begin(), LowerChar);
+    std::transform(Result.begin(), Result.end(), Result.begin(), AsciiLowerChar);
     return Result;
 }
 
@@ -53,6 +50,18 @@ bool ContainsIgnoringAsciiCase(std::wstring_view Text, std::wstring_view What) {
 std::wstring FileNamePart(std::wstring_view Path) {
     const std::size_t Separator = Path.find_last_of(L"\\:");
     return std::wstring(Separator == std::wstring_view::npos ? Path : Path.substr(Separator + 1));
+}
+
+std::vector<std::wstring> SplitLines(std::wstring_view Text) {
+    std::vector<std::wstring> lines;
+    while (!Text.empty()) {
+        const std::size_t end = Text.find_first_of(L"\r\n");
+        lines.emplace_back(Text.substr(0, end));
+        if (end == std::wstring_view::npos) break;
+        const bool crLf = Text[end] == L'\r' && end + 1 < Text.size() && Text[end + 1] == L'\n';
+        Text.remove_prefix(end + (crLf ? 2 : 1));
+    }
+    return lines;
 }
 
 }  // namespace quillon

@@ -1,6 +1,6 @@
 #include "platform/version_info.h"
 
-#include "platform/unique_handle.h"
+#include "platform/files.h"
 
 #include <windows.h>
 
@@ -70,19 +70,6 @@ bool QueryString(const TBlock& Block, const std::wstring& Path, std::wstring& Te
 }
 
 }  // namespace
-
-bool FileExists(const std::wstring& Path) {
-    const DWORD attributes = ::GetFileAttributesW(Path.c_str());
-    if (attributes == INVALID_FILE_ATTRIBUTES) return false;
-    if (!(attributes & FILE_ATTRIBUTE_REPARSE_POINT)) return !(attributes & FILE_ATTRIBUTE_DIRECTORY);
-    // A link: opening it opens what it leads to.
-    UniqueFileHandle target(::CreateFileW(Path.c_str(), 0,
-                                          FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                                          OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
-    BY_HANDLE_FILE_INFORMATION info{};
-    if (!target || !::GetFileInformationByHandle(target.get(), &info)) return false;
-    return !(info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY);
-}
 
 int ReadVersionStrings(const std::wstring& FileName, const std::vector<std::wstring>& Keys,
                        TVersionStrings& Values) {

@@ -1,6 +1,5 @@
 #pragma once
-// Named strings from a file's version resource, such as its product name,
-// and the file-existence test that the icon code shares.
+// Named strings from a file's version resource, such as its product name.
 
 #include <map>
 #include <string>
@@ -10,10 +9,6 @@ namespace quillon {
 
 // Key to value; keys are compared exactly (case matters).
 using TVersionStrings = std::map<std::wstring, std::wstring>;
-
-// True when Path names an existing file: a directory does not count, and a
-// link counts only when the file it leads to exists.
-bool FileExists(const std::wstring& Path);
 
 // Adds Key -> value to Values for each of Keys that the first language of
 // the file's translation table holds, in the order of Keys, and returns the

@@ -1,5 +1,6 @@
 #include "view/autorun_frame.h"
 
+#include "autorun/collect.h"
 #include "autorun/switching.h"
 #include "i18n/translation.h"
 #include "platform/command_line.h"
@@ -37,7 +38,7 @@ void CopyCellText(const std::wstring& Text, NMLVDISPINFOW& Info) {
 }  // namespace
 
 TFrmAutorun::TFrmAutorun(HWND Parent, const RECT& Rect, UINT Dpi, const TUiFonts& Fonts)
-    : FDpi(Dpi), FFonts(Fonts) {
+    : FDpi(Dpi), FFonts(Fonts), FImages(Dpi) {
     CreateFor(L"QuillonAutorunFrame", WS_EX_CONTROLPARENT, WS_CHILD | WS_VISIBLE | WS_CLIPCHILDREN,
               Rect, Parent);
     CreateControls();
@@ -79,11 +80,11 @@ void TFrmAutorun::CreateColumns() {
 
 void TFrmAutorun::ApplyDpi(UINT Dpi) {
     FDpi = Dpi;
-    // The image list sets the row height, so it is rebuilt for every DPI.
-    UniqueImageList images = CreateListImages(Dpi);
-    ListView_SetImageList(FListAutorun, images.get(), LVSIL_SMALL);
-    FListIcon = std::move(images);
-    RebuildFileIcons();
+    // The image list sets the row height, so it is rebuilt for every DPI;
+    // the old one goes only once the list shows the new one.
+    UniqueImageList old;
+    if (Dpi != FImages.Dpi()) old = FImages.SetDpi(Dpi);
+    ListView_SetImageList(FListAutorun, FImages.Handle(), LVSIL_SMALL);
     ApplyFonts();
 }
 
@@ -113,6 +114,19 @@ void TFrmAutorun::FitProgramColumn() {
     ListView_SetColumnWidth(FListAutorun, 1, source);
     const int rest = client.right - source;
     ListView_SetColumnWidth(FListAutorun, 0, rest > 0 ? rest : 0);
+}
+
+void TFrmAutorun::SetFilterLists(const TFilterList& FileWhite, const TFilterList& NameWhite,
+                                 const TFilterList& NameBlack) {
+    FFilters = {&FileWhite, &NameWhite, &NameBlack};
+}
+
+void TFrmAutorun::LoadAutorun() {
+    // Raises before any row is touched when a source fails.
+    CollectAutoruns(AutorunList);
+    const bool showDisabled = ::SendMessageW(FChkAllList, BM_GETCHECK, 0, 0) == BST_CHECKED;
+    RefreshRows(FRows, AutorunList, showDisabled, FFilters, FImages);
+    RowsChanged();
 }
 
 void TFrmAutorun::RowsChanged() {
@@ -195,7 +209,7 @@ void TFrmAutorun::BtnAutorunClick() {
     const int selected = ListView_GetNextItem(FListAutorun, -1, LVNI_SELECTED);
     if (selected >= 0 && static_cast<size_t>(selected) < FRows.size()) {
         const TAutorunItem row = FRows[static_cast<size_t>(selected)];
-        SetAutorunState(row.Target, row.From, !row.Enabled);
+        SetAutorunState(row.Kind, row.Target, !row.Enabled);
         // The caption offers the opposite of the state just asked for.
         SetSwitchLook(row.Enabled, row.Enabled);
     }

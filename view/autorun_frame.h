@@ -10,7 +10,8 @@
 #include "platform/window.h"
 #include "view/autorun_item.h"
 #include "view/filter_list.h"
-#include "view/row_merge.h"
+#include "view/refresh.h"
+#include "view/row_images.h"
 
 #include <vector>
 
@@ -46,8 +47,9 @@ public:
     [[nodiscard]] HWND BtnAutorun() const noexcept { return FBtnAutorun; }
     [[nodiscard]] HMENU Menu() const noexcept { return FMenu.get(); }
 
+    // The inventory of the last refresh, every entry, shown or not.
     TAutorunList AutorunList;
-    TIconCache IconCache;
+    [[nodiscard]] const TIconCache& IconCache() const noexcept { return FImages.IconCache(); }
 
 private:
     LRESULT OnMessage(UINT Msg, WPARAM WParam, LPARAM LParam) override;
@@ -68,21 +70,16 @@ private:
     void SetSwitchLook(bool Down, bool OffersEnable);
     // F5 and the check box rebuild the list from empty.
     void ReloadFromEmpty();
-    TRowMergeHooks RefreshHooks();
-    int IconFor(const std::wstring& FileName);
-    void RebuildFileIcons();
 
     UINT FDpi;
     const TUiFonts& FFonts;
     std::vector<TAutorunItem> FRows;
-    UniqueImageList FListIcon;
+    TRowImages FImages;
     UniqueMenu FMenu;
     HWND FListAutorun = nullptr;
     HWND FChkAllList = nullptr;
     HWND FBtnAutorun = nullptr;
-    const TFilterList* FFileWhite = nullptr;
-    const TFilterList* FNameWhite = nullptr;
-    const TFilterList* FNameBlack = nullptr;
+    TFilterLists FFilters;
 };
 
 }  // namespace quillon

@@ -2,6 +2,8 @@
 // What one row of the autorun list shows. Rows copy what they need from the
 // inventory: its entries are rebuilt on every refresh.
 
+#include "autorun/autorun_info.h"
+
 #include <string>
 #include <unordered_map>
 
@@ -13,6 +15,7 @@ struct TAutorunItem {
     std::wstring From;      // column 1: "FILE", "SCHE", "SERV" or a registry root
     int Icon = 0;           // index into the list's images
     bool Enabled = false;   // drawn grey when false
+    TAutorunKind Kind = TAutorunKind::RunValue;  // how the row's entry is switched
 };
 
 // Icon location text to image index, so each file's icon is added once.

@@ -1,21 +1,20 @@
 #include "view/filter_list.h"
 
 #include "platform/folders.h"
+#include "platform/resources.h"
 #include "platform/text.h"
+#include "platform/utf8.h"
 
 #include <windows.h>
 
 #include <nlohmann/json.hpp>
 
 #include <algorithm>
-#include <climits>
 #include <optional>
 #include <utility>
 
 namespace quillon {
 namespace {
-
-constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
 
 // Ordinal rather than locale order: the sort and the duplicate test then do
 // not depend on the user's language, and both use the same notion of case.
@@ -49,45 +48,6 @@ bool StartsWithUnderUserLocale(std::wstring_view Text, std::wstring_view Prefix)
     const int Length = static_cast<int>(Prefix.size());
     return ::CompareStringEx(LOCALE_NAME_USER_DEFAULT, NORM_IGNORECASE, Text.data(), Length, Prefix.data(), Length,
                              nullptr, nullptr, 0) == CSTR_EQUAL;
-}
-
-// Strict: a resource or reply string that is not valid UTF-8 is refused
-// rather than loaded with replacement characters.
-std::optional<std::wstring> WideFromUtf8(std::string_view Text) {
-    if (Text.empty()) return std::wstring();
-    if (Text.size() > INT_MAX) return std::nullopt;
-    const int Length = static_cast<int>(Text.size());
-    const int Needed = ::MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, Text.data(), Length, nullptr, 0);
-    if (Needed <= 0) return std::nullopt;
-    std::wstring Wide(static_cast<std::size_t>(Needed), L'\0');
-    ::MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, Text.data(), Length, Wide.data(), Needed);
-    return Wide;
-}
-
-// Resources live as long as the module, so the view needs no release.
-std::optional<std::string_view> FindOwnResource(const wchar_t* Name) {
-    const HMODULE Module = ::GetModuleHandleW(nullptr);
-    const HRSRC Info = ::FindResourceW(Module, Name, RT_RCDATA);
-    if (!Info) return std::nullopt;
-    const HGLOBAL Loaded = ::LoadResource(Module, Info);
-    if (!Loaded) return std::nullopt;
-    const auto* Bytes = static_cast<const char*>(::LockResource(Loaded));
-    if (!Bytes) return std::nullopt;
-    return std::string_view(Bytes, ::SizeofResource(Module, Info));
-}
-
-// Lines end at CR LF, LF or CR; the break after the last line adds no empty
-// line, but an empty line between two breaks is kept.
-std::vector<std::wstring> SplitLines(std::wstring_view Text) {
-    std::vector<std::wstring> Lines;
-    while (!Text.empty()) {
-        const std::size_t End = Text.find_first_of(L"\r\n");
-        Lines.emplace_back(Text.substr(0, End));
-        if (End == std::wstring_view::npos) break;
-        const bool CrLf = Text[End] == L'\r' && End + 1 < Text.size() && Text[End + 1] == L'\n';
-        Text.remove_prefix(End + (CrLf ? 2 : 1));
-    }
-    return Lines;
 }
 
 }  // namespace
@@ -148,10 +108,11 @@ bool TFilterList::IsListed(std::wstring_view Text, bool FileMode) const {
 }
 
 void LoadFilterList(TFilterList& List, const wchar_t* ResourceName) {
-    std::optional<std::string_view> Bytes = FindOwnResource(ResourceName);
+    const std::optional<std::string_view> Bytes = FindOwnResource(ResourceName);
     if (!Bytes) return;
-    if (Bytes->starts_with(kByteOrderMark)) Bytes->remove_prefix(kByteOrderMark.size());
-    const std::optional<std::wstring> Text = WideFromUtf8(*Bytes);
+    // Strict: a list that is not valid UTF-8 is refused rather than loaded
+    // with replacement characters.
+    const std::optional<std::wstring> Text = WideFromStrictUtf8(WithoutByteOrderMark(*Bytes));
     if (!Text) return;
     List.Assign(SplitLines(*Text));
 }
@@ -162,7 +123,7 @@ void MergeFilterList(TFilterList& List, const nlohmann::json& Reply, const char*
     if (Member == Reply.end() || !Member->is_array()) return;
     for (const nlohmann::json& Element : *Member) {
         if (!Element.is_string()) continue;
-        const std::optional<std::wstring> Line = WideFromUtf8(Element.get_ref<const std::string&>());
+        const std::optional<std::wstring> Line = WideFromStrictUtf8(Element.get_ref<const std::string&>());
         if (Line) List.Add(*Line);
     }
 }

@@ -2,6 +2,7 @@
 
 #include "platform/argb_canvas.h"
 #include "platform/dpi.h"
+#include "platform/gdi_scope.h"
 
 #include <algorithm>
 #include <cmath>
@@ -102,7 +103,7 @@ void DrawGears(Gdiplus::Graphics& G) {
     DrawGear(G, {11.9f, 11.9f}, 3.7f, 2.7f, 1.1f, 7, Color(255, 150, 162, 175));
 }
 
-void AddImage(HIMAGELIST List, UINT Dpi, void (*Draw)(Gdiplus::Graphics&)) {
+int AddImage(HIMAGELIST List, UINT Dpi, void (*Draw)(Gdiplus::Graphics&)) {
     const int width = Scale(kImageSize, Dpi);
     const int height = ImageCellHeight(Dpi);
     TArgbCanvas canvas(width, height);
@@ -114,7 +115,7 @@ void AddImage(HIMAGELIST List, UINT Dpi, void (*Draw)(Gdiplus::Graphics&)) {
     }
     // Added even when drawing failed, so the indices of the pictures hold.
     UniqueBitmap bitmap = canvas.TakeBitmap();
-    ::ImageList_Add(List, bitmap.get(), nullptr);
+    return ::ImageList_Add(List, bitmap.get(), nullptr);
 }
 
 struct TPixels {
@@ -133,10 +134,8 @@ TPixels MakePixels(int Width, int Height, std::uint32_t Fill) {
 
 bool DrawIconOn(const TPixels& Pixels, HICON Icon, int Size, int Top) {
     UniqueMemoryDc dc(::CreateCompatibleDC(nullptr));
-    HGDIOBJ old = ::SelectObject(dc.get(), Pixels.Bitmap.get());
-    const BOOL drawn = ::DrawIconEx(dc.get(), 0, Top, Icon, Size, Size, 0, nullptr, DI_NORMAL);
-    ::SelectObject(dc.get(), old);
-    return drawn != FALSE;
+    const TSelectObject selected(dc.get(), Pixels.Bitmap.get());
+    return ::DrawIconEx(dc.get(), 0, Top, Icon, Size, Size, 0, nullptr, DI_NORMAL) != FALSE;
 }
 
 }  // namespace
@@ -165,6 +164,8 @@ int AddIconImage(HIMAGELIST List, HICON Icon, UINT Dpi) {
     }
     return ::ImageList_Add(List, onBlack.Bitmap.get(), nullptr);
 }
+
+int AddBlankImage(HIMAGELIST List, UINT Dpi) { return AddImage(List, Dpi, &DrawBlankDocument); }
 
 int ImageCellHeight(UINT Dpi) { return Scale(kRowHeight, Dpi) - 1; }
 

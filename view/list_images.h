@@ -22,6 +22,9 @@ int ImageCellHeight(UINT Dpi);
 // A new image list for Dpi holding the four fixed images.
 UniqueImageList CreateListImages(UINT Dpi);
 
+// Appends the blank page; returns its index, or -1 on failure.
+int AddBlankImage(HIMAGELIST List, UINT Dpi);
+
 // Appends Icon, drawn at the list's image size for Dpi with its own
 // transparency, centred in a cell; returns its index, or -1 on failure.
 int AddIconImage(HIMAGELIST List, HICON Icon, UINT Dpi);

@@ -1,5 +1,6 @@
 #include "view/row_merge.h"
 
+#include "platform/hash.h"
 #include "platform/text.h"
 
 #include <algorithm>
@@ -16,20 +17,15 @@ struct TKey {
     std::wstring_view Target;
 };
 
-wchar_t AsciiFold(wchar_t C) { return C >= L'A' && C <= L'Z' ? static_cast<wchar_t>(C + (L'a' - L'A')) : C; }
-
-// FNV-1a over both texts, with a separator so that ("ab", "c") and ("a",
-// "bc") differ; Fold decides whether ASCII case counts.
+// Both texts, with a separator so that ("ab", "c") and ("a", "bc") differ;
+// Fold decides whether ASCII case counts.
 template <bool Fold>
 size_t HashKey(const TKey& Key) {
-    std::uint64_t hash = 14695981039346656037ull;
-    auto mix = [&hash](wchar_t c) {
-        hash = (hash ^ static_cast<std::uint64_t>(Fold ? AsciiFold(c) : c)) * 1099511628211ull;
-    };
-    for (wchar_t c : Key.From) mix(c);
-    mix(L'|');
-    for (wchar_t c : Key.Target) mix(c);
-    return static_cast<size_t>(hash ^ (hash >> 32));
+    TFnv1a hash;
+    for (wchar_t c : Key.From) hash.Add(Fold ? AsciiLowerChar(c) : c);
+    hash.Add(L'|');
+    for (wchar_t c : Key.Target) hash.Add(Fold ? AsciiLowerChar(c) : c);
+    return static_cast<size_t>(hash.Value() ^ (hash.Value() >> 32));
 }
 
 bool SameIgnoringCase(const TKey& A, const TKey& B) {
@@ -88,13 +84,6 @@ struct TExactEqual {
 
 }  // namespace
 
-TEntryKind KindOf(std::wstring_view From) {
-    if (EqualsIgnoringAsciiCase(From, L"FILE")) return TEntryKind::File;
-    if (EqualsIgnoringAsciiCase(From, L"SCHE")) return TEntryKind::Task;
-    if (EqualsIgnoringAsciiCase(From, L"SERV")) return TEntryKind::Service;
-    return TEntryKind::Registry;
-}
-
 void MergeRows(std::vector<TAutorunItem>& Rows, const TAutorunList& Entries, bool ShowDisabled,
                const TRowMergeHooks& Hooks) {
     // The keys are views into the rows and the entries, so the rows must not
@@ -120,15 +109,15 @@ void MergeRows(std::vector<TAutorunItem>& Rows, const TAutorunList& Entries, boo
         }
         if (entry.Caption.empty()) continue;
         if (!entry.Enabled && !ShowDisabled) continue;
-        const TEntryKind kind = KindOf(entry.From);
-        if (Hooks.Hidden && Hooks.Hidden(entry, kind)) continue;
+        if (Hooks.Hidden && Hooks.Hidden(entry)) continue;
 
         TAutorunItem row;
         row.FileName = entry.Caption;
         row.Target = entry.Target;
         row.From = entry.From;
         row.Enabled = entry.Enabled;
-        if (Hooks.Prepare) Hooks.Prepare(entry, kind, row);
+        row.Kind = entry.Kind;
+        if (Hooks.Prepare) Hooks.Prepare(entry, row);
         Rows.push_back(std::move(row));
         seen.push_back(true);
         index.Add(Rows.size() - 1);

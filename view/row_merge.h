@@ -8,22 +8,15 @@
 #include "view/autorun_item.h"
 
 #include <functional>
-#include <string_view>
 #include <vector>
 
 namespace quillon {
 
-enum class TEntryKind { Registry, File, Task, Service };
-
-// "FILE", "SCHE", "SERV" (ASCII case ignored); any other source is a
-// registry root.
-TEntryKind KindOf(std::wstring_view From);
-
 struct TRowMergeHooks {
     // True when a new row for the entry is to be left out.
-    std::function<bool(const TAutorunInfo& Entry, TEntryKind Kind)> Hidden;
+    std::function<bool(const TAutorunInfo& Entry)> Hidden;
     // Fills the new row's FileName (display text) and Icon.
-    std::function<void(const TAutorunInfo& Entry, TEntryKind Kind, TAutorunItem& Row)> Prepare;
+    std::function<void(const TAutorunInfo& Entry, TAutorunItem& Row)> Prepare;
 };
 
 // Brings Rows up to date with Entries. An entry finds its row by From and

@@ -1,6 +1,6 @@
 // The whole inventory: its sources' order and how a failing source ends it.
 #include "autorun/collect.h"
-#include "platform/app_error.h"
+#include "platform/errors.h"
 #include "platform/folders.h"
 
 #include <gtest/gtest.h>
@@ -54,10 +54,22 @@ TEST(CollectAutoruns, GathersTheFourSourcesInOrderFromTheRealSystem) {
     for (const TAutorunInfo& entry : list) {
         const int rank = Rank(entry.From);
         ASSERT_GE(rank, 0) << "unknown source";
+        EXPECT_EQ(entry.Kind, KindFromText(entry.From)) << "kind and source text disagree";
         EXPECT_GE(rank, last) << "sources out of order";
         last = rank;
     }
     EXPECT_EQ(last, 3) << "the services come last";
+}
+
+TEST(KindFromText, ThreeTagsInAnyCaseAndEveryOtherTextIsARunValue) {
+    const std::pair<const wchar_t*, TAutorunKind> cases[] = {
+        {L"FILE", TAutorunKind::StartupFile}, {L"file", TAutorunKind::StartupFile},
+        {L"SCHE", TAutorunKind::Task},        {L"sChE", TAutorunKind::Task},
+        {L"Serv", TAutorunKind::Service},     {L"HKCU", TAutorunKind::RunValue},
+        {L"HKEY_LOCAL_MACHINE", TAutorunKind::RunValue}, {L"FILES", TAutorunKind::RunValue},
+        {L"", TAutorunKind::RunValue},
+    };
+    for (const auto& [from, kind] : cases) EXPECT_EQ(KindFromText(from), kind) << from;
 }
 
 }  // namespace

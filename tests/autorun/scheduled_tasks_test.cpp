@@ -5,7 +5,8 @@
 
 #include "autorun/scheduled_tasks.h"
 #include "autorun/task_scheduler.h"
-#include "platform/app_error.h"
+#include "platform/errors.h"
+#include "tests/support/com_thread.h"
 #include "platform/com_types.h"
 #include "tests/autorun/fake_task_service.h"
 
@@ -25,25 +26,8 @@ using Microsoft::WRL::ComPtr;
 using ::testing::ElementsAre;
 using ::testing::ElementsAreArray;
 
-// Every case runs on a thread of its own, so COM starts uninitialised there
-// and a case that leaves it unbalanced cannot spoil the next one.
-void OnNewThread(const std::function<void()>& Body) { std::thread(Body).join(); }
-
-bool ComInitialised() {
-    const HRESULT status = ::CoInitialize(nullptr);
-    if (SUCCEEDED(status)) ::CoUninitialize();
-    return status == S_FALSE;
-}
-
-// Undoes the test thread's own CoInitialize calls and checks that exactly
-// those were left, so the code under test undid all of its own and no more.
-void ExpectComBalanced(int OwnInitialisations) {
-    for (int i = 0; i < OwnInitialisations; ++i) {
-        EXPECT_TRUE(ComInitialised()) << "the caller's COM initialisation was undone";
-        ::CoUninitialize();
-    }
-    EXPECT_FALSE(ComInitialised()) << "COM was left initialised";
-}
+using test::ExpectComBalanced;
+using test::OnNewThread;
 
 auto Fields(const TAutorunInfo& Entry) {
     return std::tuple(Entry.FileName, Entry.Caption, Entry.RawData, Entry.Target, Entry.From, Entry.Enabled);
@@ -93,7 +77,6 @@ TEST_F(ScheduledTasksFake, ListsVisibleRootTasksWithTheirEnabledFlag) {
     EXPECT_EQ(Fields(list[1]), Fields(TaskEntry(L"Backup", L"\\Backup", true)));
     EXPECT_EQ(Fields(list[2]), Fields(TaskEntry(L"Cleanup", L"\\Cleanup", false)));
     EXPECT_EQ(Scheduler.LiveObjects, 0);
-    EXPECT_FALSE(TaskService);
 }
 
 TEST_F(ScheduledTasksFake, TargetJoinsFolderPathAndTaskName) {
@@ -146,7 +129,6 @@ TEST_F(ScheduledTasksFake, FailingCallEndsTheListingQuietlyKeepingEarlierTasks) 
         EXPECT_THAT(Captions(list), ElementsAreArray(Case.Captions));
         EXPECT_EQ(Scheduler.Calls.back(), Case.FailingCall) << "listing went on after the failure";
         EXPECT_EQ(Scheduler.LiveObjects, 0);
-        EXPECT_FALSE(TaskService);
     }
 }
 
@@ -183,7 +165,6 @@ TEST_F(ScheduledTasksFake, RefusedCreationOrConnectionRaisesAfterClosing) {
                 } else {
                     EXPECT_NO_THROW(CollectScheduledTasks(list, creator));
                 }
-                EXPECT_FALSE(TaskService);
                 ExpectComBalanced(own);
             });
 
@@ -195,21 +176,23 @@ TEST_F(ScheduledTasksFake, RefusedCreationOrConnectionRaisesAfterClosing) {
 
 TEST_F(ScheduledTasksFake, OpenWhileOpenChangesNothingAndCloseTwiceUninitialisesOnce) {
     OnNewThread([&] {
-        const TTaskServiceCloser closer;  // also when an assertion ends the case early
         ASSERT_EQ(::CoInitialize(nullptr), S_OK);
-        OpenTaskService(Creator);
-        ASSERT_TRUE(TaskService);
-        ITaskService* const opened = TaskService.Get();
+        {
+            TTaskServiceSession session(Creator);  // closes also when an assertion ends the case early
+            session.Open();
+            ASSERT_TRUE(session);
+            ITaskService* const opened = session.TaskService();
 
-        OpenTaskService(Creator);
-        EXPECT_EQ(TaskService.Get(), opened);
-        EXPECT_EQ(Scheduler.Created, 1);
-        EXPECT_THAT(Scheduler.Calls, ElementsAre(L"Connect(empty, empty, empty, empty)"));
+            session.Open();
+            EXPECT_EQ(session.TaskService(), opened);
+            EXPECT_EQ(Scheduler.Created, 1);
+            EXPECT_THAT(Scheduler.Calls, ElementsAre(L"Connect(empty, empty, empty, empty)"));
 
-        CloseTaskService();
-        EXPECT_FALSE(TaskService);
-        EXPECT_EQ(Scheduler.LiveObjects, 0);
-        CloseTaskService();
+            session.Close();
+            EXPECT_FALSE(session);
+            EXPECT_EQ(Scheduler.LiveObjects, 0);
+            session.Close();
+        }
         ExpectComBalanced(1);
     });
 }
@@ -245,15 +228,16 @@ private:
 
 TEST(ScheduledTasksWine, OpensAConnectedServiceAndClosesIt) {
     OnNewThread([] {
-        const TTaskServiceCloser closer;  // also when an assertion ends the case early
-        ASSERT_NO_THROW(OpenTaskService());
-        ASSERT_TRUE(TaskService);
-        VARIANT_BOOL connected = VARIANT_FALSE;
-        EXPECT_EQ(TaskService->get_Connected(&connected), S_OK);
-        EXPECT_EQ(connected, VARIANT_TRUE);
-
-        CloseTaskService();
-        EXPECT_FALSE(TaskService);
+        {
+            TTaskServiceSession session;  // closes also when an assertion ends the case early
+            ASSERT_NO_THROW(session.Open());
+            ASSERT_TRUE(session);
+            VARIANT_BOOL connected = VARIANT_FALSE;
+            EXPECT_EQ(session.TaskService()->get_Connected(&connected), S_OK);
+            EXPECT_EQ(connected, VARIANT_TRUE);
+            session.Close();
+            EXPECT_FALSE(session);
+        }
         ExpectComBalanced(0);
     });
 }
@@ -291,7 +275,6 @@ TEST(ScheduledTasksWine, ListingEndsQuietlyWhereWinesCollectionStops) {
             TAutorunList collected = ListWithEarlierEntry();
             EXPECT_NO_THROW(CollectScheduledTasks(collected));
             EXPECT_THAT(Captions(collected), ElementsAre(L"earlier"));
-            EXPECT_FALSE(TaskService);
         }
         ExpectComBalanced(1);
     });

@@ -1,7 +1,7 @@
 // The start-up folder source with real files in the Wine prefix's folders.
 #include "autorun/approved_state.h"
 #include "autorun/startup_folders.h"
-#include "platform/app_error.h"
+#include "platform/errors.h"
 #include "platform/folders.h"
 #include "tests/support/test_files.h"
 

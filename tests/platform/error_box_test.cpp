@@ -13,7 +13,7 @@
 #include <string>
 #include <thread>
 
-#include "platform/app_error.h"
+#include "platform/errors.h"
 #include "platform/error_box.h"
 #include "platform/error_report.h"
 #include "platform/unique_handle.h"

@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/app_error.h"
+#include "platform/errors.h"
 #include "platform/error_report_format.h"
 #include "platform/error_text.h"
 #include "tests/platform/error_report_test_support.h"

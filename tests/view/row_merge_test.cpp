@@ -13,6 +13,7 @@ TAutorunInfo Entry(const wchar_t* From, const wchar_t* Target, const wchar_t* Ca
     entry.Target = Target;
     entry.Caption = Caption;
     entry.Enabled = Enabled;
+    entry.Kind = KindFromText(From);
     return entry;
 }
 
@@ -30,11 +31,11 @@ std::vector<std::wstring> Texts(const std::vector<TAutorunItem>& Rows) {
 struct TRecordingHooks {
     int Prepared = 0;
     TRowMergeHooks Hooks() {
-        return {[](const TAutorunInfo& e, TEntryKind) { return e.Target.rfind(L"hidden", 0) == 0; },
-                [this](const TAutorunInfo& e, TEntryKind kind, TAutorunItem& row) {
+        return {[](const TAutorunInfo& e) { return e.Target.rfind(L"hidden", 0) == 0; },
+                [this](const TAutorunInfo& e, TAutorunItem& row) {
                     ++Prepared;
-                    row.Icon = static_cast<int>(kind);
-                    if (kind == TEntryKind::Registry) row.FileName = L"Product of " + e.Caption;
+                    row.Icon = static_cast<int>(e.Kind);
+                    if (e.Kind == TAutorunKind::RunValue) row.FileName = L"Product of " + e.Caption;
                 }};
     }
 };
@@ -50,8 +51,9 @@ TEST(MergeRows, NewEntriesGetRowsInInventoryOrderUnlessFiltered) {
                                   Entry(L"sche", L"\\task", L"task")};
     MergeRows(rows, entries, false, hooks.Hooks());
     EXPECT_THAT(Texts(rows), ::testing::ElementsAre(L"b", L"Product of a", L"task"));
-    EXPECT_EQ(rows[0].Icon, static_cast<int>(TEntryKind::File));
-    EXPECT_EQ(rows[2].Icon, static_cast<int>(TEntryKind::Task));
+    EXPECT_EQ(rows[0].Icon, static_cast<int>(TAutorunKind::StartupFile));
+    EXPECT_EQ(rows[2].Icon, static_cast<int>(TAutorunKind::Task));
+    EXPECT_EQ(rows[2].Kind, TAutorunKind::Task) << "a row keeps its entry's kind for the switch";
     EXPECT_EQ(hooks.Prepared, 3);
 
     rows.clear();
@@ -97,14 +99,6 @@ TEST(MergeRows, ARowBehindAnotherOfTheSameKeyStaysWhileAnEntryHasItsExactKey) {
     MergeRows(rows, {Entry(L"SERV", L"SVC", L"any", false)}, false, {});
     ASSERT_EQ(rows.size(), 1u);
     EXPECT_EQ(rows[0].FileName, L"second");
-}
-
-TEST(EntryKind, ByItsSourceIgnoringCase) {
-    EXPECT_EQ(KindOf(L"file"), TEntryKind::File);
-    EXPECT_EQ(KindOf(L"SCHE"), TEntryKind::Task);
-    EXPECT_EQ(KindOf(L"Serv"), TEntryKind::Service);
-    EXPECT_EQ(KindOf(L"HKCU"), TEntryKind::Registry);
-    EXPECT_EQ(KindOf(L"HKEY_LOCAL_MACHINE"), TEntryKind::Registry);
 }
 
 }  // namespace

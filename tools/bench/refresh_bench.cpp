@@ -55,8 +55,8 @@ double MicrosecondsPerRun(Fn&& Run) {
 }  // namespace
 
 int wmain() {
-    const TRowMergeHooks hooks{[](const TAutorunInfo&, TEntryKind) { return false; },
-                               [](const TAutorunInfo&, TEntryKind, TAutorunItem& row) { row.Icon = 1; }};
+    const TRowMergeHooks hooks{[](const TAutorunInfo&) { return false; },
+                               [](const TAutorunInfo&, TAutorunItem& row) { row.Icon = 1; }};
     std::printf("%8s %14s %8s %14s %8s\n", "entries", "fresh (us)", "ratio", "refresh (us)", "ratio");
     double lastFresh = 0;
     double lastRefresh = 0;

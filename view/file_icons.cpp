@@ -1,7 +1,7 @@
-#include "platform/file_icons.h"
+#include "view/file_icons.h"
 
 #include "platform/text.h"
-#include "platform/version_info.h"
+#include "platform/files.h"
 
 #include <windows.h>
 #include <shellapi.h>

@@ -2,7 +2,7 @@
 // road from a source text to an image in the list's images, with the fixture
 // program (a red icon number 0 and a blue icon number 1) and real files.
 
-#include "platform/file_icons.h"
+#include "view/file_icons.h"
 
 #include "platform/dpi.h"
 #include "tests/platform/fixtures/fixture_files.h"
