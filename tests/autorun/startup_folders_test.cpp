@@ -17,7 +17,6 @@ namespace {
 
 using ::testing::ElementsAre;
 
-using test::MadeFolder;
 
 void WriteFile(const std::wstring& Path, DWORD Attributes = FILE_ATTRIBUTE_NORMAL) {
     HANDLE file = ::CreateFileW(Path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, Attributes, nullptr);
@@ -25,14 +24,9 @@ void WriteFile(const std::wstring& Path, DWORD Attributes = FILE_ATTRIBUTE_NORMA
     ::CloseHandle(file);
 }
 
-class StartupFoldersTest : public ::testing::Test {
+class StartupFoldersTest : public ::testing::Test, protected test::TStartupFolders {
 protected:
-    void SetUp() override {
-        Common = MadeFolder(CSIDL_COMMON_STARTUP);
-        User = MadeFolder(CSIDL_STARTUP);
-        ASSERT_FALSE(Common.empty());
-        ASSERT_FALSE(User.empty());
-    }
+    void SetUp() override { ASSERT_TRUE(Made()); }
 
     void TearDown() override {
         for (const std::wstring& path : Created) {
@@ -65,7 +59,6 @@ protected:
     }
 
     const std::wstring Tag = L"q" + std::to_wstring(::GetCurrentProcessId()) + L"-";
-    std::wstring Common, User;
     std::vector<std::wstring> Created, ApprovedNames;
 };
 

@@ -98,7 +98,6 @@ void ExpectApprovedValueWritten(HKEY Root, const std::wstring& Key, const std::w
     EXPECT_LE(stamp, after);
 }
 
-using test::MadeFolder;
 
 bool FileExists(const std::wstring& Path) { return ::GetFileAttributesW(Path.c_str()) != INVALID_FILE_ATTRIBUTES; }
 
@@ -113,14 +112,9 @@ std::wstring SystemText(DWORD Code) {
 // Registry values, files and keys made by one test, all removed again
 // however the test ends. Names carry the process id, so a crashed earlier
 // run cannot get in the way.
-class SwitchingTest : public ::testing::Test {
+class SwitchingTest : public ::testing::Test, protected test::TStartupFolders {
 protected:
-    void SetUp() override {
-        Common = MadeFolder(CSIDL_COMMON_STARTUP);
-        User = MadeFolder(CSIDL_STARTUP);
-        ASSERT_FALSE(Common.empty());
-        ASSERT_FALSE(User.empty());
-    }
+    void SetUp() override { ASSERT_TRUE(Made()); }
 
     void TearDown() override {
         for (const std::wstring& name : FNames) {
@@ -162,8 +156,6 @@ protected:
         }
     }
 
-    std::wstring Common;
-    std::wstring User;
     const std::wstring Scratch = L"Switching" + Pid();
 
 private:

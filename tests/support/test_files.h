@@ -29,4 +29,12 @@ inline std::wstring MadeFolder(int Csidl) {
     return path;
 }
 
+// The prefix's two start-up folders, made where they are missing.
+struct TStartupFolders {
+    std::wstring Common = MadeFolder(CSIDL_COMMON_STARTUP);
+    std::wstring User = MadeFolder(CSIDL_STARTUP);
+
+    bool Made() const { return !Common.empty() && !User.empty(); }
+};
+
 }  // namespace quillon::test
