@@ -19,14 +19,14 @@ constexpr int kCardPadding = 8;
 }  // namespace
 
 TMainLayout ComputeMainLayout(UINT Dpi) {
-    constexpr int logoPanelLeft = kClientWidth - kLogoPanelWidth;
-    constexpr int buttonLeft = kBarMargin + kButtonIndent;
-    constexpr int logoLeft = logoPanelLeft + kLogoInPanel.x;
+    constexpr int kLogoPanelLeft = kClientWidth - kLogoPanelWidth;
+    constexpr int kButtonLeft = kBarMargin + kButtonIndent;
+    constexpr int kLogoLeft = kLogoPanelLeft + kLogoInPanel.x;
     TMainLayout layout{};
     layout.Client = {Scale(kClientWidth, Dpi), Scale(kClientHeight, Dpi)};
     layout.Head = ScaleRect({0, 0, kClientWidth, kHeadHeight}, Dpi);
-    layout.BtnHome = ScaleRect({buttonLeft, kBarMargin, buttonLeft + kButton.cx, kBarMargin + kButton.cy}, Dpi);
-    layout.ImgLogo = ScaleRect({logoLeft, kLogoInPanel.y, logoLeft + kLogo.cx, kLogoInPanel.y + kLogo.cy}, Dpi);
+    layout.BtnHome = ScaleRect({kButtonLeft, kBarMargin, kButtonLeft + kButton.cx, kBarMargin + kButton.cy}, Dpi);
+    layout.ImgLogo = ScaleRect({kLogoLeft, kLogoInPanel.y, kLogoLeft + kLogo.cx, kLogoInPanel.y + kLogo.cy}, Dpi);
     layout.Card = ScaleRect({kCardPadding, kHeadHeight, kClientWidth - kCardPadding, kClientHeight}, Dpi);
     return layout;
 }

@@ -13,7 +13,7 @@ constexpr std::uint8_t kStateOn = 0x02;
 constexpr std::uint8_t kStateOff = 0x03;
 
 void PutLittleEndian(TBytes& Bytes, std::size_t Offset, DWORD Value) {
-    for (std::size_t I = 0; I < sizeof Value; ++I) Bytes[Offset + I] = static_cast<std::uint8_t>(Value >> (8 * I));
+    for (std::size_t i = 0; i < sizeof Value; ++i) Bytes[Offset + i] = static_cast<std::uint8_t>(Value >> (8 * i));
 }
 
 }  // namespace
@@ -30,19 +30,19 @@ HKEY ApprovedRootForStartupFolder(const std::wstring& Folder) {
 }
 
 TBytes MakeApprovedValueAt(bool Enable, FILETIME Stamp) {
-    TBytes Bytes(kApprovedValueSize, 0);
-    Bytes[0] = Enable ? kStateOn : kStateOff;
-    PutLittleEndian(Bytes, 4, Stamp.dwLowDateTime);
-    PutLittleEndian(Bytes, 8, Stamp.dwHighDateTime);
-    return Bytes;
+    TBytes bytes(kApprovedValueSize, 0);
+    bytes[0] = Enable ? kStateOn : kStateOff;
+    PutLittleEndian(bytes, 4, Stamp.dwLowDateTime);
+    PutLittleEndian(bytes, 8, Stamp.dwHighDateTime);
+    return bytes;
 }
 
 TBytes MakeApprovedValue(bool Enable) {
-    SYSTEMTIME Now{};
-    ::GetSystemTime(&Now);
-    FILETIME Stamp{};
-    ::SystemTimeToFileTime(&Now, &Stamp);
-    return MakeApprovedValueAt(Enable, Stamp);
+    SYSTEMTIME now{};
+    ::GetSystemTime(&now);
+    FILETIME stamp{};
+    ::SystemTimeToFileTime(&now, &stamp);
+    return MakeApprovedValueAt(Enable, stamp);
 }
 
 bool IsApprovedStateOn(std::span<const std::uint8_t> Bytes) {

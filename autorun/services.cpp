@@ -30,62 +30,62 @@ struct TServiceListing {
 // the two makes the read fail; the listing then gives nothing rather than
 // chasing a moving list.
 TServiceListing ListWin32Services(SC_HANDLE Manager) {
-    DWORD Needed = 0;
-    DWORD Count = 0;
-    DWORD Resume = 0;
-    if (::EnumServicesStatusW(Manager, SERVICE_WIN32, SERVICE_STATE_ALL, nullptr, 0, &Needed, &Count, &Resume))
+    DWORD needed = 0;
+    DWORD count = 0;
+    DWORD resume = 0;
+    if (::EnumServicesStatusW(Manager, SERVICE_WIN32, SERVICE_STATE_ALL, nullptr, 0, &needed, &count, &resume))
         return {};
-    const DWORD Error = ::GetLastError();
-    if (Error != ERROR_INSUFFICIENT_BUFFER && Error != ERROR_MORE_DATA) return {};
+    const DWORD error = ::GetLastError();
+    if (error != ERROR_INSUFFICIENT_BUFFER && error != ERROR_MORE_DATA) return {};
 
-    TServiceListing Listing{RecordBuffer<ENUM_SERVICE_STATUSW>(Needed)};
-    if (!::EnumServicesStatusW(Manager, SERVICE_WIN32, SERVICE_STATE_ALL, Listing.Block.data(), Needed, &Needed,
-                               &Count, &Resume))
+    TServiceListing listing{RecordBuffer<ENUM_SERVICE_STATUSW>(needed)};
+    if (!::EnumServicesStatusW(Manager, SERVICE_WIN32, SERVICE_STATE_ALL, listing.Block.data(), needed, &needed,
+                               &count, &resume))
         return {};
-    Listing.Count = std::min<std::size_t>(Count, Listing.Block.size());
-    return Listing;
+    listing.Count = std::min<std::size_t>(count, listing.Block.size());
+    return listing;
 }
 
 // The configuration block of one service; empty when the service cannot be
 // opened or read.
 std::vector<QUERY_SERVICE_CONFIGW> ReadConfig(SC_HANDLE Manager, const wchar_t* Name) {
-    const UniqueServiceHandle Service(::OpenServiceW(Manager, Name, SERVICE_QUERY_CONFIG));
-    if (!Service) return {};
-    DWORD Needed = 0;
-    ::QueryServiceConfigW(Service.get(), nullptr, 0, &Needed);
-    auto Block = RecordBuffer<QUERY_SERVICE_CONFIGW>(Needed);
-    if (Block.empty() || !::QueryServiceConfigW(Service.get(), Block.data(), Needed, &Needed)) return {};
-    return Block;
+    const UniqueServiceHandle service(::OpenServiceW(Manager, Name, SERVICE_QUERY_CONFIG));
+    if (!service) return {};
+    DWORD needed = 0;
+    ::QueryServiceConfigW(service.get(), nullptr, 0, &needed);
+    auto block = RecordBuffer<QUERY_SERVICE_CONFIGW>(needed);
+    if (block.empty() || !::QueryServiceConfigW(service.get(), block.data(), needed, &needed)) return {};
+    return block;
 }
 
 std::wstring TextOf(const wchar_t* Text) { return Text ? Text : L""; }
 
 TAutorunInfo MakeEntry(const ENUM_SERVICE_STATUSW& Record, const QUERY_SERVICE_CONFIGW& Config) {
-    TAutorunInfo Entry;
+    TAutorunInfo entry;
     // The command text stays as configured: quotes and arguments included.
-    Entry.FileName = TextOf(Config.lpBinaryPathName);
-    Entry.Caption = TextOf(Record.lpDisplayName);
-    Entry.RawData = Entry.FileName;
-    Entry.Target = TextOf(Record.lpServiceName);
-    Entry.From = kFromService;
-    Entry.Kind = TAutorunKind::Service;
+    entry.FileName = TextOf(Config.lpBinaryPathName);
+    entry.Caption = TextOf(Record.lpDisplayName);
+    entry.RawData = entry.FileName;
+    entry.Target = TextOf(Record.lpServiceName);
+    entry.From = kFromService;
+    entry.Kind = TAutorunKind::Service;
     // Delayed automatic start is still SERVICE_AUTO_START here.
-    Entry.Enabled = Config.dwStartType == SERVICE_AUTO_START;
-    return Entry;
+    entry.Enabled = Config.dwStartType == SERVICE_AUTO_START;
+    return entry;
 }
 
 }  // namespace
 
 void CollectServices(TAutorunList& List) {
-    const UniqueServiceHandle Manager(
+    const UniqueServiceHandle manager(
         ::OpenSCManagerW(nullptr, nullptr, SC_MANAGER_CONNECT | SC_MANAGER_ENUMERATE_SERVICE));
-    if (!Manager) return;
+    if (!manager) return;
 
-    const TServiceListing Listing = ListWin32Services(Manager.get());
-    for (std::size_t I = 0; I < Listing.Count; ++I) {
-        const ENUM_SERVICE_STATUSW& Record = Listing.Block[I];
-        const auto Config = ReadConfig(Manager.get(), Record.lpServiceName);
-        if (!Config.empty()) List.push_back(MakeEntry(Record, Config.front()));
+    const TServiceListing listing = ListWin32Services(manager.get());
+    for (std::size_t i = 0; i < listing.Count; ++i) {
+        const ENUM_SERVICE_STATUSW& record = listing.Block[i];
+        const auto config = ReadConfig(manager.get(), record.lpServiceName);
+        if (!config.empty()) List.push_back(MakeEntry(record, config.front()));
     }
 }
 

@@ -17,28 +17,28 @@ namespace {
 
 // A line without "=" has an empty name and an empty value.
 std::wstring_view NameOf(std::wstring_view Line) {
-    const std::size_t Equals = Line.find(L'=');
-    return Equals == std::wstring_view::npos ? std::wstring_view() : Line.substr(0, Equals);
+    const std::size_t equals = Line.find(L'=');
+    return equals == std::wstring_view::npos ? std::wstring_view() : Line.substr(0, equals);
 }
 
 std::wstring_view ValueOf(std::wstring_view Line) {
-    const std::size_t Equals = Line.find(L'=');
-    return Equals == std::wstring_view::npos ? std::wstring_view() : Line.substr(Equals + 1);
+    const std::size_t equals = Line.find(L'=');
+    return equals == std::wstring_view::npos ? std::wstring_view() : Line.substr(equals + 1);
 }
 
 // Texts mark a line break as backslash-n; the controls break at a CR.
 std::wstring WithLineBreaks(std::wstring_view Text) {
-    std::wstring Result;
-    Result.reserve(Text.size());
+    std::wstring result;
+    result.reserve(Text.size());
     for (std::size_t i = 0; i < Text.size(); ++i) {
         if (Text[i] == L'\\' && i + 1 < Text.size() && Text[i + 1] == L'n') {
-            Result += L'\r';
+            result += L'\r';
             ++i;
         } else {
-            Result += Text[i];
+            result += Text[i];
         }
     }
-    return Result;
+    return result;
 }
 
 struct TTranslationState {
@@ -51,9 +51,9 @@ struct TTranslationState {
 constinit std::atomic<const TTranslationState*> GProcessState{nullptr};
 
 const TTranslationState& ProcessState() {
-    static const TTranslationState None;
-    const TTranslationState* State = GProcessState.load(std::memory_order_acquire);
-    return State ? *State : None;
+    static const TTranslationState kNone;
+    const TTranslationState* state = GProcessState.load(std::memory_order_acquire);
+    return state ? *state : kNone;
 }
 
 }  // namespace
@@ -66,19 +66,19 @@ std::wstring TTranslationTable::Translate(std::wstring_view Text, std::wstring_v
     if (Text.empty()) return {};
     // The first match wins: "Loc" is both the English and the French text of
     // one block, and the lookup only needs its block.
-    const auto Match = std::find_if(FLines.begin(), FLines.end(), [Text](const std::wstring& Line) {
+    const auto match = std::find_if(FLines.begin(), FLines.end(), [Text](const std::wstring& Line) {
         return EqualsIgnoringAsciiCase(ValueOf(Line), Text);
     });
-    if (Match == FLines.end()) return WithLineBreaks(Text);
+    if (match == FLines.end()) return WithLineBreaks(Text);
 
-    auto First = Match;
-    while (First != FLines.begin() && !std::prev(First)->empty()) --First;
-    const auto Last = std::find_if(Match, FLines.end(), [](const std::wstring& Line) { return Line.empty(); });
-    for (const std::wstring_view Code : {Language, std::wstring_view(L"en")}) {
-        const auto Line = std::find_if(First, Last, [Code](const std::wstring& Candidate) {
-            return NameOf(Candidate) == Code;
+    auto first = match;
+    while (first != FLines.begin() && !std::prev(first)->empty()) --first;
+    const auto last = std::find_if(match, FLines.end(), [](const std::wstring& Line) { return Line.empty(); });
+    for (const std::wstring_view code : {Language, std::wstring_view(L"en")}) {
+        const auto line = std::find_if(first, last, [code](const std::wstring& Candidate) {
+            return NameOf(Candidate) == code;
         });
-        if (Line != Last) return WithLineBreaks(ValueOf(*Line));
+        if (line != last) return WithLineBreaks(ValueOf(*line));
     }
     return WithLineBreaks(Text);
 }
@@ -89,22 +89,22 @@ TTranslationTable LoadTranslationResource() {
 }
 
 std::wstring GetUserLanguage() {
-    const LCID Locale = ::GetUserDefaultLCID();
-    const int Length = ::GetLocaleInfoW(Locale, LOCALE_SISO639LANGNAME, nullptr, 0);
-    if (Length < 1) return L"en";
-    std::wstring Name(static_cast<std::size_t>(Length), L'\0');
-    if (::GetLocaleInfoW(Locale, LOCALE_SISO639LANGNAME, Name.data(), Length) == 0) return L"en";
-    Name.resize(::wcsnlen(Name.data(), Name.size()));
-    return Name;
+    const LCID locale = ::GetUserDefaultLCID();
+    const int length = ::GetLocaleInfoW(locale, LOCALE_SISO639LANGNAME, nullptr, 0);
+    if (length < 1) return L"en";
+    std::wstring name(static_cast<std::size_t>(length), L'\0');
+    if (::GetLocaleInfoW(locale, LOCALE_SISO639LANGNAME, name.data(), length) == 0) return L"en";
+    name.resize(::wcsnlen(name.data(), name.size()));
+    return name;
 }
 
 void InitTranslation() {
-    static std::once_flag Once;
-    std::call_once(Once, [] {
+    static std::once_flag once;
+    std::call_once(once, [] {
         // Some languages have three-letter names; the table and the service
         // know two-letter codes only.
-        static const TTranslationState State{LoadTranslationResource(), GetUserLanguage().substr(0, 2)};
-        GProcessState.store(&State, std::memory_order_release);
+        static const TTranslationState kState{LoadTranslationResource(), GetUserLanguage().substr(0, 2)};
+        GProcessState.store(&kState, std::memory_order_release);
     });
 }
 
@@ -117,8 +117,8 @@ std::wstring Translate(std::wstring_view Key) {
 }
 
 std::wstring Translate(std::wstring_view Key, std::wstring_view Language) {
-    const TTranslationState& State = ProcessState();
-    return State.Table.Translate(Key, Language.empty() ? std::wstring_view(State.Language) : Language);
+    const TTranslationState& state = ProcessState();
+    return state.Table.Translate(Key, Language.empty() ? std::wstring_view(state.Language) : Language);
 }
 
 std::wstring TranslateFormCaption(std::wstring_view Caption) {
@@ -126,8 +126,8 @@ std::wstring TranslateFormCaption(std::wstring_view Caption) {
 }
 
 std::wstring TranslateFormCaption(std::wstring_view Caption, std::wstring_view Language) {
-    const std::wstring_view Chosen = Language.empty() ? std::wstring_view(CurrentLanguage()) : Language;
-    return Translate(Caption, Chosen == L"ko" ? Chosen : L"en");
+    const std::wstring_view chosen = Language.empty() ? std::wstring_view(CurrentLanguage()) : Language;
+    return Translate(Caption, chosen == L"ko" ? chosen : L"en");
 }
 
 }  // namespace quillon

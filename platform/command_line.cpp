@@ -21,12 +21,12 @@ constexpr std::wstring_view kNtPathPrefix = L"\\??\\";
 constexpr std::wstring_view kLibraryHost = L"rundll32.exe";
 
 std::size_t EarliestExtension(std::wstring_view Text) {
-    const std::wstring Upper = AsciiUpper(Text);
-    std::size_t Earliest = std::wstring::npos;
-    for (std::wstring_view Extension : kExecutableExtensions) {
-        Earliest = std::min(Earliest, Upper.find(Extension));
+    const std::wstring upper = AsciiUpper(Text);
+    std::size_t earliest = std::wstring::npos;
+    for (std::wstring_view extension : kExecutableExtensions) {
+        earliest = std::min(earliest, upper.find(extension));
     }
-    return Earliest;
+    return earliest;
 }
 
 void SplitAt(std::wstring_view Text, std::size_t End, std::size_t RestStart, std::wstring& ProgramPart,
@@ -38,38 +38,38 @@ void SplitAt(std::wstring_view Text, std::size_t End, std::size_t RestStart, std
 // The library in a rundll32 argument, written lib.dll,Entry args or
 // "C:\Path With Spaces\lib.dll",Entry; an unclosed quote gives nothing.
 std::wstring HostedLibrary(std::wstring_view Arguments) {
-    std::wstring Library = Trim(Arguments);
-    if (!Library.empty() && Library.front() == L'"') {
-        const std::size_t Closing = Library.find(L'"', 1);
-        Library = Closing == std::wstring::npos ? std::wstring() : Library.substr(1, Closing - 1);
+    std::wstring library = Trim(Arguments);
+    if (!library.empty() && library.front() == L'"') {
+        const std::size_t closing = library.find(L'"', 1);
+        library = closing == std::wstring::npos ? std::wstring() : library.substr(1, closing - 1);
     }
-    const std::size_t Comma = Library.find(L',');
-    if (Comma != std::wstring::npos) Library.erase(Comma);
-    return Library;
+    const std::size_t comma = library.find(L',');
+    if (comma != std::wstring::npos) library.erase(comma);
+    return library;
 }
 
 // Left to right without overlap: "\\\" becomes "\\", "\\\\" becomes "\\".
 std::wstring CollapseDoubledBackslashes(std::wstring_view Path) {
-    std::wstring Result;
-    Result.reserve(Path.size());
-    for (std::size_t I = 0; I < Path.size(); ++I) {
-        Result.push_back(Path[I]);
-        if (Path[I] == L'\\' && I + 1 < Path.size() && Path[I + 1] == L'\\') ++I;
+    std::wstring result;
+    result.reserve(Path.size());
+    for (std::size_t i = 0; i < Path.size(); ++i) {
+        result.push_back(Path[i]);
+        if (Path[i] == L'\\' && i + 1 < Path.size() && Path[i + 1] == L'\\') ++i;
     }
-    return Result;
+    return result;
 }
 
 // The program part, or the library a rundll32 host loads; still unexpanded.
 std::wstring FileThatRuns(std::wstring_view CommandLine) {
     // An NT path prefix, as services and some installers write it.
     if (CommandLine.starts_with(kNtPathPrefix)) CommandLine.remove_prefix(kNtPathPrefix.size());
-    std::wstring Program;
-    std::wstring Arguments;
-    SplitCommandLine(CommandLine, Program, Arguments);
-    if (!Arguments.empty() && EqualsIgnoringAsciiCase(FileNamePart(Program), kLibraryHost)) {
-        return HostedLibrary(Arguments);
+    std::wstring program;
+    std::wstring arguments;
+    SplitCommandLine(CommandLine, program, arguments);
+    if (!arguments.empty() && EqualsIgnoringAsciiCase(FileNamePart(program), kLibraryHost)) {
+        return HostedLibrary(arguments);
     }
-    return Program;
+    return program;
 }
 
 }  // namespace
@@ -77,30 +77,30 @@ std::wstring FileThatRuns(std::wstring_view CommandLine) {
 void SplitCommandLine(std::wstring_view CommandLine, std::wstring& ProgramPart, std::wstring& Arguments) {
     ProgramPart.clear();
     Arguments.clear();
-    const std::wstring Text = Trim(CommandLine);
-    if (Text.empty()) return;
+    const std::wstring text = Trim(CommandLine);
+    if (text.empty()) return;
 
-    if (Text.front() == L'"') {
-        const std::size_t Closing = Text.find(L'"', 1);
-        if (Closing == std::wstring::npos) {
-            ProgramPart = Text.substr(1);  // kept as written, blanks and all
+    if (text.front() == L'"') {
+        const std::size_t closing = text.find(L'"', 1);
+        if (closing == std::wstring::npos) {
+            ProgramPart = text.substr(1);  // kept as written, blanks and all
             return;
         }
-        SplitAt(std::wstring_view(Text).substr(1), Closing - 1, Closing, ProgramPart, Arguments);
+        SplitAt(std::wstring_view(text).substr(1), closing - 1, closing, ProgramPart, Arguments);
         return;
     }
 
-    const std::size_t Extension = EarliestExtension(Text);
-    if (Extension != std::wstring::npos) {
-        SplitAt(Text, Extension + kExtensionLength, Extension + kExtensionLength, ProgramPart, Arguments);
+    const std::size_t extension = EarliestExtension(text);
+    if (extension != std::wstring::npos) {
+        SplitAt(text, extension + kExtensionLength, extension + kExtensionLength, ProgramPart, Arguments);
         return;
     }
-    const std::size_t Space = Text.find(L' ');
-    if (Space != std::wstring::npos) {
-        SplitAt(Text, Space, Space + 1, ProgramPart, Arguments);
+    const std::size_t space = text.find(L' ');
+    if (space != std::wstring::npos) {
+        SplitAt(text, space, space + 1, ProgramPart, Arguments);
         return;
     }
-    ProgramPart = Text;
+    ProgramPart = text;
 }
 
 std::wstring ResolveCommandLine(std::wstring_view CommandLine) {
@@ -116,10 +116,10 @@ void ShellOpen(const std::wstring& Target) {
 }
 
 std::wstring EntryPageUrl(std::wstring_view From, std::wstring_view Target) {
-    std::wstring Page(From);
-    Page += L'/';
-    Page += FileNamePart(Target);
-    return kEntryPageBaseUrl + AsciiLower(Page);
+    std::wstring page(From);
+    page += L'/';
+    page += FileNamePart(Target);
+    return kEntryPageBaseUrl + AsciiLower(page);
 }
 
 }  // namespace quillon

@@ -28,8 +28,8 @@ TErrorReportSeam ProgramSeam() {
 TErrorReporter& ProcessReporter() {
     // Never destroyed, so an error raised while statics are torn down at
     // exit still finds it.
-    static TErrorReporter* const Reporter = new TErrorReporter(ProgramSeam());
-    return *Reporter;
+    static TErrorReporter* const kReporter = new TErrorReporter(ProgramSeam());
+    return *kReporter;
 }
 
 }  // namespace
@@ -40,13 +40,13 @@ void ReportUnhandledError(std::wstring_view Text) noexcept {
 }
 
 void ReportCurrentException() noexcept {
-    std::wstring Text;
+    std::wstring text;
     try {
-        Text = CurrentExceptionText();
+        text = CurrentExceptionText();
     } catch (...) {
         ReportUnhandledError(L"Unknown error");
     }
-    ReportUnhandledError(Text);
+    ReportUnhandledError(text);
 }
 
 }  // namespace quillon

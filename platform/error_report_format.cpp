@@ -10,65 +10,65 @@ namespace quillon {
 
 namespace {
 
-constexpr std::string_view LineEnd = "\r\n";
-constexpr std::string_view SignatureLabel = "Signature: ";
+constexpr std::string_view kLineEnd = "\r\n";
+constexpr std::string_view kSignatureLabel = "Signature: ";
 
 // Offset just past the first line of Bytes (from From on) that equals Line,
 // or npos.
 std::size_t FindLineEnd(std::string_view Bytes, std::string_view Line, std::size_t From = 0) {
-    for (std::size_t At = Bytes.find(Line, From); At != std::string_view::npos;
-         At = Bytes.find(Line, At + 1)) {
-        const bool StartsLine = At == 0 || Bytes[At - 1] == '\n';
-        const std::string_view Rest = Bytes.substr(At + Line.size());
-        if (StartsLine && Rest.starts_with(LineEnd)) return At + Line.size() + LineEnd.size();
-        if (StartsLine && Rest.starts_with('\n')) return At + Line.size() + 1;
+    for (std::size_t at = Bytes.find(Line, From); at != std::string_view::npos;
+         at = Bytes.find(Line, at + 1)) {
+        const bool startsLine = at == 0 || Bytes[at - 1] == '\n';
+        const std::string_view rest = Bytes.substr(at + Line.size());
+        if (startsLine && rest.starts_with(kLineEnd)) return at + Line.size() + kLineEnd.size();
+        if (startsLine && rest.starts_with('\n')) return at + Line.size() + 1;
     }
     return std::string_view::npos;
 }
 
 std::string FormatTime(const SYSTEMTIME& Time) {
-    char Text[32];
-    std::snprintf(Text, sizeof Text, "%04u-%02u-%02uT%02u:%02u:%02uZ", Time.wYear, Time.wMonth,
+    char text[32];
+    std::snprintf(text, sizeof text, "%04u-%02u-%02uT%02u:%02u:%02uZ", Time.wYear, Time.wMonth,
                   Time.wDay, Time.wHour, Time.wMinute, Time.wSecond);
-    return Text;
+    return text;
 }
 
 // "Error: " and the text, every further line of it indented.
 std::string FormatErrorLines(std::wstring_view Text) {
     while (!Text.empty() && (Text.back() == L'\r' || Text.back() == L'\n')) Text.remove_suffix(1);
-    std::string Lines = "Error: ";
-    const std::string Bytes = Utf8FromWide(Text);
-    for (std::size_t At = 0; At < Bytes.size(); ++At) {
-        const char Char = Bytes[At];
-        if (Char != '\r' && Char != '\n') {
-            Lines += Char;
+    std::string lines = "Error: ";
+    const std::string bytes = Utf8FromWide(Text);
+    for (std::size_t at = 0; at < bytes.size(); ++at) {
+        const char c = bytes[at];
+        if (c != '\r' && c != '\n') {
+            lines += c;
             continue;
         }
-        if (Char == '\r' && At + 1 < Bytes.size() && Bytes[At + 1] == '\n') ++At;
-        Lines += "\r\n  ";
+        if (c == '\r' && at + 1 < bytes.size() && bytes[at + 1] == '\n') ++at;
+        lines += "\r\n  ";
     }
-    Lines += LineEnd;
-    return Lines;
+    lines += kLineEnd;
+    return lines;
 }
 
 // The longest prefix of Bytes no longer than MaxBytes that ends on a
 // character boundary.
 std::string_view Utf8Prefix(std::string_view Bytes, std::size_t MaxBytes) {
     if (Bytes.size() <= MaxBytes) return Bytes;
-    std::size_t Length = MaxBytes;
-    while (Length > 0 && (static_cast<unsigned char>(Bytes[Length]) & 0xC0) == 0x80) --Length;
-    return Bytes.substr(0, Length);
+    std::size_t length = MaxBytes;
+    while (length > 0 && (static_cast<unsigned char>(Bytes[length]) & 0xC0) == 0x80) --length;
+    return Bytes.substr(0, length);
 }
 
 // A report larger than the file may be: its start, closed by a separator so
 // the file still consists of whole reports.
 std::string CutReport(std::string_view Report, std::size_t MaxBytes) {
-    std::string Tail;
-    Tail.append(LineEnd).append(BugReportSeparator).append(LineEnd);
-    if (MaxBytes <= Tail.size()) return std::string(Utf8Prefix(Report, MaxBytes));
-    std::string_view Head = Utf8Prefix(Report, MaxBytes - Tail.size());
-    if (Head.ends_with('\r')) Head.remove_suffix(1);
-    return std::string(Head) + Tail;
+    std::string tail;
+    tail.append(kLineEnd).append(kBugReportSeparator).append(kLineEnd);
+    if (MaxBytes <= tail.size()) return std::string(Utf8Prefix(Report, MaxBytes));
+    std::string_view head = Utf8Prefix(Report, MaxBytes - tail.size());
+    if (head.ends_with('\r')) head.remove_suffix(1);
+    return std::string(head) + tail;
 }
 
 }  // namespace
@@ -79,51 +79,51 @@ std::string ErrorSignature(std::wstring_view Text, std::string_view Version) {
     hash.AddAll(Utf8FromWide(Text));
     hash.Add(0);
     hash.AddAll(Version);
-    char Hex[17];
-    std::snprintf(Hex, sizeof Hex, "%016llx", static_cast<unsigned long long>(hash.Value()));
-    return Hex;
+    char hex[17];
+    std::snprintf(hex, sizeof hex, "%016llx", static_cast<unsigned long long>(hash.Value()));
+    return hex;
 }
 
 std::string FormatErrorReport(const TErrorReportFacts& Facts) {
-    std::string Report = "Quillon error report\r\n";
-    Report.append("Time: ").append(FormatTime(Facts.TimeUtc)).append(LineEnd);
-    Report.append("Version: ").append(Facts.Version).append(LineEnd);
-    Report.append("Thread: ").append(std::to_string(Facts.ThreadId)).append(LineEnd);
-    Report.append(SignatureLabel).append(ErrorSignature(Facts.Text, Facts.Version)).append(LineEnd);
-    Report.append(FormatErrorLines(Facts.Text));
-    Report.append(BugReportSeparator).append(LineEnd);
-    return Report;
+    std::string report = "Quillon error report\r\n";
+    report.append("Time: ").append(FormatTime(Facts.TimeUtc)).append(kLineEnd);
+    report.append("Version: ").append(Facts.Version).append(kLineEnd);
+    report.append("Thread: ").append(std::to_string(Facts.ThreadId)).append(kLineEnd);
+    report.append(kSignatureLabel).append(ErrorSignature(Facts.Text, Facts.Version)).append(kLineEnd);
+    report.append(FormatErrorLines(Facts.Text));
+    report.append(kBugReportSeparator).append(kLineEnd);
+    return report;
 }
 
 bool ReportFileHasSignature(std::string_view FileBytes, std::string_view Signature) {
-    std::string Line(SignatureLabel);
-    Line += Signature;
-    return FindLineEnd(FileBytes, Line) != std::string_view::npos;
+    std::string line(kSignatureLabel);
+    line += Signature;
+    return FindLineEnd(FileBytes, line) != std::string_view::npos;
 }
 
 std::string AppendReportCapped(std::string_view FileBytes, std::string_view Report,
                                std::size_t MaxBytes) {
     if (Report.size() > MaxBytes) return CutReport(Report, MaxBytes);
-    std::string_view Kept = FileBytes;
+    std::string_view kept = FileBytes;
     // A file that does not end in a line break (edited by hand, or cut short
     // by a crash) gets one, so the new report starts on a line of its own.
-    const auto Joint = [](std::string_view Old) {
-        return Old.empty() || Old.ends_with('\n') ? std::string_view() : LineEnd;
+    const auto joint = [](std::string_view Old) {
+        return Old.empty() || Old.ends_with('\n') ? std::string_view() : kLineEnd;
     };
-    while (Kept.size() + Joint(Kept).size() + Report.size() > MaxBytes) {
-        const std::size_t Next = FindLineEnd(Kept, BugReportSeparator);
-        Kept = Next == std::string_view::npos ? std::string_view() : Kept.substr(Next);
+    while (kept.size() + joint(kept).size() + Report.size() > MaxBytes) {
+        const std::size_t next = FindLineEnd(kept, kBugReportSeparator);
+        kept = next == std::string_view::npos ? std::string_view() : kept.substr(next);
     }
-    std::string Result(Kept);
-    Result.append(Joint(Kept)).append(Report);
-    return Result;
+    std::string result(kept);
+    result.append(joint(kept)).append(Report);
+    return result;
 }
 
 std::wstring ReportPathBeside(std::wstring_view ModulePath) {
-    const std::size_t Slash = ModulePath.find_last_of(L"\\/");
-    std::wstring Path(Slash == std::wstring_view::npos ? std::wstring_view()
-                                                        : ModulePath.substr(0, Slash + 1));
-    return Path + L"bugreport.txt";
+    const std::size_t slash = ModulePath.find_last_of(L"\\/");
+    std::wstring path(slash == std::wstring_view::npos ? std::wstring_view()
+                                                        : ModulePath.substr(0, slash + 1));
+    return path + L"bugreport.txt";
 }
 
 }  // namespace quillon

@@ -17,8 +17,8 @@
 
 namespace quillon {
 
-inline constexpr std::size_t BugReportMaxBytes = 100000;
-inline constexpr std::string_view BugReportSeparator =
+inline constexpr std::size_t kBugReportMaxBytes = 100000;
+inline constexpr std::string_view kBugReportSeparator =
     "------------------------------------------------------------";
 
 struct TErrorReportFacts {
@@ -42,7 +42,7 @@ bool ReportFileHasSignature(std::string_view FileBytes, std::string_view Signatu
 // the oldest whole reports dropped first so the new one always fits, and a
 // report larger than MaxBytes on its own cut to fit on a character boundary.
 std::string AppendReportCapped(std::string_view FileBytes, std::string_view Report,
-                               std::size_t MaxBytes = BugReportMaxBytes);
+                               std::size_t MaxBytes = kBugReportMaxBytes);
 
 // bugreport.txt in the folder of ModulePath.
 std::wstring ReportPathBeside(std::wstring_view ModulePath);

@@ -13,25 +13,25 @@ namespace quillon {
 namespace {
 
 bool ReadWholeFile(HANDLE File, std::string& Bytes) {
-    LARGE_INTEGER Size{};
-    if (!::GetFileSizeEx(File, &Size) || Size.QuadPart < 0) return false;
-    Bytes.resize(static_cast<std::size_t>(Size.QuadPart));
-    std::size_t Done = 0;
-    while (Done < Bytes.size()) {
-        DWORD Read = 0;
-        const DWORD Want = static_cast<DWORD>(std::min<std::size_t>(Bytes.size() - Done, 1u << 20));
-        if (!::ReadFile(File, Bytes.data() + Done, Want, &Read, nullptr) || Read == 0) return false;
-        Done += Read;
+    LARGE_INTEGER size{};
+    if (!::GetFileSizeEx(File, &size) || size.QuadPart < 0) return false;
+    Bytes.resize(static_cast<std::size_t>(size.QuadPart));
+    std::size_t done = 0;
+    while (done < Bytes.size()) {
+        DWORD read = 0;
+        const DWORD want = static_cast<DWORD>(std::min<std::size_t>(Bytes.size() - done, 1u << 20));
+        if (!::ReadFile(File, Bytes.data() + done, want, &read, nullptr) || read == 0) return false;
+        done += read;
     }
     return true;
 }
 
 bool WriteAll(HANDLE File, std::string_view Bytes) {
     while (!Bytes.empty()) {
-        DWORD Written = 0;
-        const DWORD Want = static_cast<DWORD>(std::min<std::size_t>(Bytes.size(), 1u << 20));
-        if (!::WriteFile(File, Bytes.data(), Want, &Written, nullptr) || Written == 0) return false;
-        Bytes.remove_prefix(Written);
+        DWORD written = 0;
+        const DWORD want = static_cast<DWORD>(std::min<std::size_t>(Bytes.size(), 1u << 20));
+        if (!::WriteFile(File, Bytes.data(), want, &written, nullptr) || written == 0) return false;
+        Bytes.remove_prefix(written);
     }
     return true;
 }
@@ -43,8 +43,8 @@ void ReplaceContents(HANDLE File, std::string_view Old, std::string_view New) {
         WriteAll(File, New.substr(Old.size()));  // the pointer is at the end after reading
         return;
     }
-    const LARGE_INTEGER Start{};
-    if (!::SetFilePointerEx(File, Start, nullptr, FILE_BEGIN)) return;
+    const LARGE_INTEGER start{};
+    if (!::SetFilePointerEx(File, start, nullptr, FILE_BEGIN)) return;
     if (WriteAll(File, New)) ::SetEndOfFile(File);
 }
 
@@ -53,15 +53,15 @@ void ReplaceContents(HANDLE File, std::string_view Old, std::string_view New) {
 TErrorReporter::TErrorReporter(TErrorReportSeam Seam) : FSeam(std::move(Seam)) {}
 
 void TErrorReporter::Report(std::wstring_view Text) noexcept {
-    TRole Role;
+    TRole role;
     {
         // One writer at a time; the file is closed again before any box
         // shows, so a user who kills the process at the box loses nothing.
-        std::lock_guard Lock(FMutex);
+        std::lock_guard lock(FMutex);
         AppendToFile(Text);
-        Role = TakeRole();
+        role = TakeRole();
     }
-    switch (Role) {
+    switch (role) {
     case TRole::ShowBoxAndEnd:
         ShowBoxOnOwnThread(Text);
         FSeam.EndProcess();
@@ -88,16 +88,16 @@ TErrorReporter::TRole TErrorReporter::TakeRole() {
 }
 
 void TErrorReporter::AppendToFile(std::wstring_view Text) noexcept try {
-    UniqueFileHandle File(::CreateFileW(FSeam.ReportPath.c_str(), GENERIC_READ | GENERIC_WRITE,
+    UniqueFileHandle file(::CreateFileW(FSeam.ReportPath.c_str(), GENERIC_READ | GENERIC_WRITE,
                                         FILE_SHARE_READ, nullptr, OPEN_ALWAYS,
                                         FILE_ATTRIBUTE_NORMAL, nullptr));
-    if (!File) return;
-    std::string Old;
-    if (!ReadWholeFile(File.get(), Old)) return;
-    if (ReportFileHasSignature(Old, ErrorSignature(Text, QUILLON_VERSION_TEXT))) return;
-    TErrorReportFacts Facts{Text, {}, QUILLON_VERSION_TEXT, ::GetCurrentThreadId()};
-    ::GetSystemTime(&Facts.TimeUtc);
-    ReplaceContents(File.get(), Old, AppendReportCapped(Old, FormatErrorReport(Facts)));
+    if (!file) return;
+    std::string old;
+    if (!ReadWholeFile(file.get(), old)) return;
+    if (ReportFileHasSignature(old, ErrorSignature(Text, QUILLON_VERSION_TEXT))) return;
+    TErrorReportFacts facts{Text, {}, QUILLON_VERSION_TEXT, ::GetCurrentThreadId()};
+    ::GetSystemTime(&facts.TimeUtc);
+    ReplaceContents(file.get(), old, AppendReportCapped(old, FormatErrorReport(facts)));
 } catch (...) {
     // Out of memory, most likely. The box still tells the user.
 }
@@ -107,19 +107,19 @@ void TErrorReporter::ShowBoxOnOwnThread(std::wstring_view Text) noexcept {
     // feed that thread's windows, whose handlers may be what just failed (a
     // paint that throws throws again on the next paint). On a thread of its
     // own the box touches none of them while the failing thread blocks here.
-    std::thread BoxThread;
+    std::thread boxThread;
     try {
-        BoxThread = std::thread([this, Text] { RunBox(Text); });
+        boxThread = std::thread([this, Text] { RunBox(Text); });
     } catch (...) {
         RunBox(Text);  // no thread to be had: the box has to run here
         return;
     }
-    BoxThread.join();
+    boxThread.join();
 }
 
 void TErrorReporter::RunBox(std::wstring_view Text) noexcept {
     {
-        std::lock_guard Lock(FMutex);
+        std::lock_guard lock(FMutex);
         FBoxThreadId = ::GetCurrentThreadId();
     }
     try {
@@ -127,7 +127,7 @@ void TErrorReporter::RunBox(std::wstring_view Text) noexcept {
     } catch (...) {
         // Nothing more to show; the process ends all the same.
     }
-    std::lock_guard Lock(FMutex);
+    std::lock_guard lock(FMutex);
     // Thread ids are reused once a thread has gone, so forget this one.
     FBoxThreadId = 0;
     FState = TState::Ending;

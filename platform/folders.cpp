@@ -40,15 +40,15 @@ constexpr std::wstring_view kX86Suffix = L" (x86)";
 
 // Only the first occurrence: a later " (x86)" is part of a real folder name.
 std::wstring WithoutFirstX86(std::wstring Folder) {
-    const std::size_t Found = FindIgnoringAsciiCase(Folder, kX86Suffix);
-    if (Found != std::wstring::npos) Folder.erase(Found, kX86Suffix.size());
+    const std::size_t found = FindIgnoringAsciiCase(Folder, kX86Suffix);
+    if (found != std::wstring::npos) Folder.erase(found, kX86Suffix.size());
     return Folder;
 }
 
 bool IsNativeSystemX64() {
-    SYSTEM_INFO Info{};
-    ::GetNativeSystemInfo(&Info);
-    return Info.wProcessorArchitecture == PROCESSOR_ARCHITECTURE_AMD64;
+    SYSTEM_INFO info{};
+    ::GetNativeSystemInfo(&info);
+    return info.wProcessorArchitecture == PROCESSOR_ARCHITECTURE_AMD64;
 }
 
 // Null until the table is built; published with release order so a reader on
@@ -58,12 +58,12 @@ constinit std::atomic<const TFolderVariables*> GProcessTable{nullptr};
 }  // namespace
 
 std::wstring GetSpecialFolder(int Csidl) {
-    wchar_t Buffer[MAX_PATH + 1] = {};
+    wchar_t buffer[MAX_PATH + 1] = {};
     // S_FALSE (the folder does not exist) gives no path either.
-    if (::SHGetFolderPathW(nullptr, Csidl, nullptr, 0, Buffer) != S_OK) return {};
-    std::wstring Folder(Buffer, ::wcsnlen(Buffer, std::size(Buffer)));
-    if (!Folder.empty() && Folder.back() == L'\\') Folder.pop_back();
-    return Folder;
+    if (::SHGetFolderPathW(nullptr, Csidl, nullptr, 0, buffer) != S_OK) return {};
+    std::wstring folder(buffer, ::wcsnlen(buffer, std::size(buffer)));
+    if (!folder.empty() && folder.back() == L'\\') folder.pop_back();
+    return folder;
 }
 
 void TFolderVariables::Add(std::wstring Variable, std::wstring Folder) {
@@ -71,35 +71,35 @@ void TFolderVariables::Add(std::wstring Variable, std::wstring Folder) {
 }
 
 TFolderVariables BuildFolderVariables(const std::function<std::wstring(int)>& Query, bool IsX64) {
-    TFolderVariables Table;
-    for (const TVariableRow& Row : kVariableRows) {
-        std::wstring Folder = Query(IsX64 ? Row.CsidlOnX64 : Row.CsidlElsewhere);
-        if (IsX64 && Row.DropX86OnX64) Folder = WithoutFirstX86(std::move(Folder));
-        Table.Add(Row.Variable, std::move(Folder));
+    TFolderVariables table;
+    for (const TVariableRow& row : kVariableRows) {
+        std::wstring folder = Query(IsX64 ? row.CsidlOnX64 : row.CsidlElsewhere);
+        if (IsX64 && row.DropX86OnX64) folder = WithoutFirstX86(std::move(folder));
+        table.Add(row.Variable, std::move(folder));
     }
-    return Table;
+    return table;
 }
 
 void InitFolderVariables() {
-    static std::once_flag Once;
-    std::call_once(Once, [] {
-        static const TFolderVariables Table = BuildFolderVariables(GetSpecialFolder, IsNativeSystemX64());
-        GProcessTable.store(&Table, std::memory_order_release);
+    static std::once_flag once;
+    std::call_once(once, [] {
+        static const TFolderVariables kTable = BuildFolderVariables(GetSpecialFolder, IsNativeSystemX64());
+        GProcessTable.store(&kTable, std::memory_order_release);
     });
 }
 
 std::wstring ExpandFolderVariable(std::wstring_view Path) {
-    const TFolderVariables* Table = GProcessTable.load(std::memory_order_acquire);
-    return Table ? ExpandFolderVariable(*Table, Path) : std::wstring(Path);
+    const TFolderVariables* table = GProcessTable.load(std::memory_order_acquire);
+    return table ? ExpandFolderVariable(*table, Path) : std::wstring(Path);
 }
 
 std::wstring ExpandFolderVariable(const TFolderVariables& Table, std::wstring_view Path) {
-    for (const TFolderVariable& Entry : Table.Entries()) {
-        const std::size_t Length = Entry.Variable.size();
+    for (const TFolderVariable& entry : Table.Entries()) {
+        const std::size_t length = entry.Variable.size();
         // The backslash right after the closing '%' keeps "%ProgramFiles%"
         // from matching "%ProgramFiles(x86)%".
-        if (Path.size() > Length && Path[Length] == L'\\' && StartsWithIgnoringAsciiCase(Path, Entry.Variable)) {
-            return Entry.Folder + std::wstring(Path.substr(Length));
+        if (Path.size() > length && Path[length] == L'\\' && StartsWithIgnoringAsciiCase(Path, entry.Variable)) {
+            return entry.Folder + std::wstring(Path.substr(length));
         }
     }
     return std::wstring(Path);

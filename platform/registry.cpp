@@ -48,8 +48,8 @@ UniqueHKey OpenKey(HKEY Parent, const wchar_t* SubKey, REGSAM Access) {
 }
 
 UniqueHKey OpenForReading(HKEY RootKey, const std::wstring& Key) {
-    for (REGSAM Access : kReadAccessSteps) {
-        if (UniqueHKey Opened = OpenKey(RootKey, KeyPath(Key), Access)) return Opened;
+    for (REGSAM access : kReadAccessSteps) {
+        if (UniqueHKey opened = OpenKey(RootKey, KeyPath(Key), access)) return opened;
     }
     return {};
 }
@@ -75,28 +75,28 @@ struct TValueData {
 // usually reads the value whole; a "more data" answer (a longer value, or
 // one that grew meanwhile) starts another round with the size it reports.
 std::optional<TValueData> QueryValue(HKEY Key, const std::wstring& Name) {
-    TValueData Value;
-    DWORD Size = 256;
-    for (int Attempt = 0; Attempt < kMaxReadAttempts; ++Attempt) {
-        Value.Data.resize(Size);
-        DWORD Received = Size;
-        const LONG Status = ::RegQueryValueExW(Key, Name.c_str(), nullptr, &Value.Type, Value.Data.data(), &Received);
-        if (Status == ERROR_SUCCESS) {
-            Value.Data.resize(std::min(Received, Size));
-            return Value;
+    TValueData value;
+    DWORD size = 256;
+    for (int attempt = 0; attempt < kMaxReadAttempts; ++attempt) {
+        value.Data.resize(size);
+        DWORD received = size;
+        const LONG status = ::RegQueryValueExW(Key, Name.c_str(), nullptr, &value.Type, value.Data.data(), &received);
+        if (status == ERROR_SUCCESS) {
+            value.Data.resize(std::min(received, size));
+            return value;
         }
-        if (Status != ERROR_MORE_DATA) return std::nullopt;
+        if (status != ERROR_MORE_DATA) return std::nullopt;
         // Not every key reports the size it needs (performance data does
         // not), so grow by hand when the answer is no larger.
-        Size = Received > Size ? Received : Size * 2;
+        size = received > size ? received : size * 2;
     }
     return std::nullopt;
 }
 
 std::optional<TValueData> ReadValue(HKEY RootKey, const std::wstring& Key, const std::wstring& Name) {
-    const UniqueHKey Opened = OpenForReading(RootKey, Key);
-    if (!Opened) return std::nullopt;
-    return QueryValue(Opened.get(), Name);
+    const UniqueHKey opened = OpenForReading(RootKey, Key);
+    if (!opened) return std::nullopt;
+    return QueryValue(opened.get(), Name);
 }
 
 bool IsBinaryType(DWORD Type) {
@@ -115,10 +115,10 @@ bool IsBinaryType(DWORD Type) {
 // Stored text need not end with a NUL, may hold an odd byte count and may
 // carry data after a NUL; the text is what comes before the first NUL.
 std::wstring TextOf(const TBytes& Data) {
-    std::wstring Text(Data.size() / sizeof(wchar_t), L'\0');
-    if (!Text.empty()) std::memcpy(Text.data(), Data.data(), Text.size() * sizeof(wchar_t));
-    if (const auto End = Text.find(L'\0'); End != std::wstring::npos) Text.resize(End);
-    return Text;
+    std::wstring text(Data.size() / sizeof(wchar_t), L'\0');
+    if (!text.empty()) std::memcpy(text.data(), Data.data(), text.size() * sizeof(wchar_t));
+    if (const auto end = text.find(L'\0'); end != std::wstring::npos) text.resize(end);
+    return text;
 }
 
 enum class TNameKind { Subkeys, Values };
@@ -132,51 +132,51 @@ LONG EnumName(HKEY Key, TNameKind Kind, DWORD Index, std::vector<wchar_t>& Buffe
 
 // The names in index order, with a buffer sized from the longest name.
 std::vector<std::wstring> EnumNames(HKEY Key, TNameKind Kind) {
-    DWORD Count = 0;
-    DWORD MaxLength = 0;
-    const bool Subkeys = Kind == TNameKind::Subkeys;
-    if (::RegQueryInfoKeyW(Key, nullptr, nullptr, nullptr, Subkeys ? &Count : nullptr, Subkeys ? &MaxLength : nullptr,
-                           nullptr, Subkeys ? nullptr : &Count, Subkeys ? nullptr : &MaxLength, nullptr, nullptr,
+    DWORD count = 0;
+    DWORD maxLength = 0;
+    const bool subkeys = Kind == TNameKind::Subkeys;
+    if (::RegQueryInfoKeyW(Key, nullptr, nullptr, nullptr, subkeys ? &count : nullptr, subkeys ? &maxLength : nullptr,
+                           nullptr, subkeys ? nullptr : &count, subkeys ? nullptr : &maxLength, nullptr, nullptr,
                            nullptr) != ERROR_SUCCESS) {
         return {};
     }
-    std::vector<std::wstring> Names;
-    Names.reserve(Count);
-    std::vector<wchar_t> Buffer(MaxLength + 1);
-    for (DWORD Index = 0; Index < Count; ++Index) {
-        DWORD Length = 0;
-        LONG Status = EnumName(Key, Kind, Index, Buffer, Length);
-        if (Status == ERROR_MORE_DATA) {
+    std::vector<std::wstring> names;
+    names.reserve(count);
+    std::vector<wchar_t> buffer(maxLength + 1);
+    for (DWORD index = 0; index < count; ++index) {
+        DWORD length = 0;
+        LONG status = EnumName(Key, Kind, index, buffer, length);
+        if (status == ERROR_MORE_DATA) {
             // The name was replaced by a longer one since the count was taken.
-            Buffer.resize(std::max<std::size_t>(Buffer.size(), (Subkeys ? kMaxKeyNameLength : kMaxValueNameLength) + 1));
-            Status = EnumName(Key, Kind, Index, Buffer, Length);
+            buffer.resize(std::max<std::size_t>(buffer.size(), (subkeys ? kMaxKeyNameLength : kMaxValueNameLength) + 1));
+            status = EnumName(Key, Kind, index, buffer, length);
         }
-        if (Status == ERROR_NO_MORE_ITEMS) break;
-        if (Status == ERROR_SUCCESS) Names.emplace_back(Buffer.data(), std::min<std::size_t>(Length, Buffer.size()));
+        if (status == ERROR_NO_MORE_ITEMS) break;
+        if (status == ERROR_SUCCESS) names.emplace_back(buffer.data(), std::min<std::size_t>(length, buffer.size()));
     }
-    return Names;
+    return names;
 }
 
 int ReadNames(HKEY RootKey, const std::wstring& Key, TNameKind Kind, std::vector<std::wstring>& Names) {
     Names.clear();
-    if (const UniqueHKey Opened = OpenForReading(RootKey, Key)) Names = EnumNames(Opened.get(), Kind);
+    if (const UniqueHKey opened = OpenForReading(RootKey, Key)) Names = EnumNames(opened.get(), Kind);
     return static_cast<int>(Names.size());
 }
 
 void SetValue(HKEY RootKey, const std::wstring& Key, const std::wstring& Name, DWORD Type, const void* Data,
               std::size_t Size) {
     if (Size > MAXDWORD) return;
-    if (const UniqueHKey Opened = OpenForWriting(RootKey, Key)) {
-        ::RegSetValueExW(Opened.get(), Name.c_str(), 0, Type, static_cast<const BYTE*>(Data),
+    if (const UniqueHKey opened = OpenForWriting(RootKey, Key)) {
+        ::RegSetValueExW(opened.get(), Name.c_str(), 0, Type, static_cast<const BYTE*>(Data),
                          static_cast<DWORD>(Size));
     }
 }
 
 // Depth first: the subkeys from the last index to the first, then the key.
 void DeleteTree(HKEY Parent, const std::wstring& Name) {
-    if (const UniqueHKey Opened = OpenKey(Parent, Name.c_str(), kWriteAccess)) {
-        const std::vector<std::wstring> Subkeys = EnumNames(Opened.get(), TNameKind::Subkeys);
-        for (auto Subkey = Subkeys.rbegin(); Subkey != Subkeys.rend(); ++Subkey) DeleteTree(Opened.get(), *Subkey);
+    if (const UniqueHKey opened = OpenKey(Parent, Name.c_str(), kWriteAccess)) {
+        const std::vector<std::wstring> subkeys = EnumNames(opened.get(), TNameKind::Subkeys);
+        for (auto subkey = subkeys.rbegin(); subkey != subkeys.rend(); ++subkey) DeleteTree(opened.get(), *subkey);
     }
     ::RegDeleteKeyExW(Parent, Name.c_str(), kViewFlag, 0);
 }
@@ -190,7 +190,7 @@ struct TRootName {
 // In the order in which TextToRootKey compares. A function-local table, as
 // the root handles are no constants and other units' start-up code may ask.
 const std::array<TRootName, 7>& RootNames() {
-    static const std::array<TRootName, 7> Names = {{
+    static const std::array<TRootName, 7> kNames = {{
         {HKEY_CLASSES_ROOT, L"HKCR", L"HKEY_CLASSES_ROOT"},
         {HKEY_CURRENT_USER, L"HKCU", L"HKEY_CURRENT_USER"},
         {HKEY_LOCAL_MACHINE, L"HKLM", L"HKEY_LOCAL_MACHINE"},
@@ -199,7 +199,7 @@ const std::array<TRootName, 7>& RootNames() {
         {HKEY_PERFORMANCE_DATA, nullptr, L"HKEY_PERFORMANCE_DATA"},
         {HKEY_DYN_DATA, nullptr, L"HKEY_DYN_DATA"},
     }};
-    return Names;
+    return kNames;
 }
 
 }  // namespace
@@ -217,50 +217,50 @@ std::vector<std::wstring> TRegReader::ValueNames() const {
 }
 
 std::vector<std::pair<std::wstring, std::wstring>> TRegReader::StringValues() const {
-    std::vector<std::pair<std::wstring, std::wstring>> Values;
-    DWORD Count = 0;
-    DWORD MaxName = 0;
-    DWORD MaxData = 0;
-    if (!FKey || ::RegQueryInfoKeyW(FKey.get(), nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, &Count, &MaxName,
-                                    &MaxData, nullptr, nullptr) != ERROR_SUCCESS) {
-        return Values;
+    std::vector<std::pair<std::wstring, std::wstring>> values;
+    DWORD count = 0;
+    DWORD maxName = 0;
+    DWORD maxData = 0;
+    if (!FKey || ::RegQueryInfoKeyW(FKey.get(), nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, &count, &maxName,
+                                    &maxData, nullptr, nullptr) != ERROR_SUCCESS) {
+        return values;
     }
-    Values.reserve(Count);
-    std::vector<wchar_t> Name(MaxName + 1);
-    TBytes Data(MaxData);
-    for (DWORD Index = 0; Index < Count; ++Index) {
-        DWORD NameLength = static_cast<DWORD>(Name.size());
-        DWORD Type = REG_NONE;
-        DWORD Size = static_cast<DWORD>(Data.size());
-        const LONG Status =
-            ::RegEnumValueW(FKey.get(), Index, Name.data(), &NameLength, nullptr, &Type, Data.data(), &Size);
-        if (Status == ERROR_NO_MORE_ITEMS) break;
-        if (Status == ERROR_MORE_DATA || (Status == ERROR_SUCCESS && Size > Data.size())) {
+    values.reserve(count);
+    std::vector<wchar_t> name(maxName + 1);
+    TBytes data(maxData);
+    for (DWORD index = 0; index < count; ++index) {
+        DWORD nameLength = static_cast<DWORD>(name.size());
+        DWORD type = REG_NONE;
+        DWORD size = static_cast<DWORD>(data.size());
+        const LONG status =
+            ::RegEnumValueW(FKey.get(), index, name.data(), &nameLength, nullptr, &type, data.data(), &size);
+        if (status == ERROR_NO_MORE_ITEMS) break;
+        if (status == ERROR_MORE_DATA || (status == ERROR_SUCCESS && size > data.size())) {
             // The key changed since it was measured: this value the slow way.
-            std::vector<std::wstring> Names = EnumNames(FKey.get(), TNameKind::Values);
-            if (Index < Names.size()) Values.emplace_back(Names[Index], ReadString(Names[Index]));
+            std::vector<std::wstring> names = EnumNames(FKey.get(), TNameKind::Values);
+            if (index < names.size()) values.emplace_back(names[index], ReadString(names[index]));
             continue;
         }
-        if (Status != ERROR_SUCCESS) continue;
-        std::wstring Text;
-        if (Type == REG_SZ || Type == REG_EXPAND_SZ) Text = TextOf(TBytes(Data.begin(), Data.begin() + Size));
-        Values.emplace_back(std::wstring(Name.data(), NameLength), std::move(Text));
+        if (status != ERROR_SUCCESS) continue;
+        std::wstring text;
+        if (type == REG_SZ || type == REG_EXPAND_SZ) text = TextOf(TBytes(data.begin(), data.begin() + size));
+        values.emplace_back(std::wstring(name.data(), nameLength), std::move(text));
     }
-    return Values;
+    return values;
 }
 
 std::wstring TRegReader::ReadString(const std::wstring& Name) const {
     if (!FKey) return {};
-    const std::optional<TValueData> Stored = QueryValue(FKey.get(), Name);
-    if (!Stored || (Stored->Type != REG_SZ && Stored->Type != REG_EXPAND_SZ)) return {};
-    return TextOf(Stored->Data);
+    const std::optional<TValueData> stored = QueryValue(FKey.get(), Name);
+    if (!stored || (stored->Type != REG_SZ && stored->Type != REG_EXPAND_SZ)) return {};
+    return TextOf(stored->Data);
 }
 
 TBytes TRegReader::ReadBinary(const std::wstring& Name) const {
     if (!FKey) return {};
-    std::optional<TValueData> Value = QueryValue(FKey.get(), Name);
-    if (!Value || !IsBinaryType(Value->Type)) return {};
-    return std::move(Value->Data);
+    std::optional<TValueData> value = QueryValue(FKey.get(), Name);
+    if (!value || !IsBinaryType(value->Type)) return {};
+    return std::move(value->Data);
 }
 
 TBytes TReg::ReadBinary(HKEY RootKey, const std::wstring& Key, const std::wstring& Name) {
@@ -272,19 +272,19 @@ bool TReg::ReadBool(HKEY RootKey, const std::wstring& Key, const std::wstring& N
 }
 
 std::int32_t TReg::ReadInteger(HKEY RootKey, const std::wstring& Key, const std::wstring& Name, std::int32_t Value) {
-    const std::optional<TValueData> Stored = ReadValue(RootKey, Key, Name);
-    if (!Stored || (Stored->Type != REG_DWORD && Stored->Type != REG_DWORD_BIG_ENDIAN)) return Value;
+    const std::optional<TValueData> stored = ReadValue(RootKey, Key, Name);
+    if (!stored || (stored->Type != REG_DWORD && stored->Type != REG_DWORD_BIG_ENDIAN)) return Value;
     // Any other size is not a number we can take as it is.
-    if (Stored->Data.size() != sizeof(std::int32_t)) return Value;
-    std::int32_t Number = 0;
-    std::memcpy(&Number, Stored->Data.data(), sizeof Number);
-    return Number;
+    if (stored->Data.size() != sizeof(std::int32_t)) return Value;
+    std::int32_t number = 0;
+    std::memcpy(&number, stored->Data.data(), sizeof number);
+    return number;
 }
 
 std::wstring TReg::ReadString(HKEY RootKey, const std::wstring& Key, const std::wstring& Name,
                               const std::wstring& Value) {
-    const TRegReader Reader(RootKey, Key);
-    return Reader ? Reader.ReadString(Name) : Value;
+    const TRegReader reader(RootKey, Key);
+    return reader ? reader.ReadString(Name) : Value;
 }
 
 int TReg::ReadKeyNames(HKEY RootKey, const std::wstring& Key, std::vector<std::wstring>& KeyNames) {
@@ -309,51 +309,51 @@ void TReg::WriteString(HKEY RootKey, const std::wstring& Key, const std::wstring
 }
 
 void TReg::DeleteKey(HKEY RootKey, const std::wstring& Key, const std::wstring& Name) {
-    const UniqueHKey Opened = OpenForWriting(RootKey, Key);
+    const UniqueHKey opened = OpenForWriting(RootKey, Key);
     // An empty name would make the registry delete the opened key itself.
-    if (!Opened || Name.empty()) return;
-    DeleteTree(Opened.get(), Name);
+    if (!opened || Name.empty()) return;
+    DeleteTree(opened.get(), Name);
 }
 
 void TReg::DeleteValue(HKEY RootKey, const std::wstring& Key, const std::wstring& Name) {
-    if (const UniqueHKey Opened = OpenForWriting(RootKey, Key)) ::RegDeleteValueW(Opened.get(), Name.c_str());
+    if (const UniqueHKey opened = OpenForWriting(RootKey, Key)) ::RegDeleteValueW(opened.get(), Name.c_str());
 }
 
 bool TReg::Parse(std::wstring_view Text, HKEY& RootKey, std::wstring& Key, std::wstring& Name) {
     Key.clear();
     Name.clear();
-    const auto First = Text.find(L'\\');
-    const auto Last = Text.rfind(L'\\');
-    if (First == std::wstring_view::npos || First == Last) return false;  // fewer than three parts
-    RootKey = TextToRootKey(Text.substr(0, First));
-    Key = Text.substr(First + 1, Last - First - 1);
-    Name = Text.substr(Last + 1);
+    const auto first = Text.find(L'\\');
+    const auto last = Text.rfind(L'\\');
+    if (first == std::wstring_view::npos || first == last) return false;  // fewer than three parts
+    RootKey = TextToRootKey(Text.substr(0, first));
+    Key = Text.substr(first + 1, last - first - 1);
+    Name = Text.substr(last + 1);
     return true;
 }
 
 void TReg::Delete(std::wstring_view Text) {
-    HKEY RootKey = nullptr;
-    std::wstring Key;
-    std::wstring Name;
-    if (!Parse(Text, RootKey, Key, Name)) return;
-    if (IsKey(RootKey, Key + L'\\' + Name)) {
-        DeleteKey(RootKey, Key, Name);
+    HKEY rootKey = nullptr;
+    std::wstring key;
+    std::wstring name;
+    if (!Parse(Text, rootKey, key, name)) return;
+    if (IsKey(rootKey, key + L'\\' + name)) {
+        DeleteKey(rootKey, key, name);
     } else {
-        DeleteValue(RootKey, Key, Name);
+        DeleteValue(rootKey, key, name);
     }
 }
 
 std::wstring RootKeyToText(HKEY RootKey, bool Short) {
-    for (const TRootName& Entry : RootNames()) {
-        if (Entry.Root == RootKey) return (Short && Entry.ShortName) ? Entry.ShortName : Entry.LongName;
+    for (const TRootName& entry : RootNames()) {
+        if (entry.Root == RootKey) return (Short && entry.ShortName) ? entry.ShortName : entry.LongName;
     }
     return {};
 }
 
 HKEY TextToRootKey(std::wstring_view Text) {
-    for (const TRootName& Entry : RootNames()) {
-        if (EqualsIgnoringAsciiCase(Text, Entry.LongName) || (Entry.ShortName && EqualsIgnoringAsciiCase(Text, Entry.ShortName))) {
-            return Entry.Root;
+    for (const TRootName& entry : RootNames()) {
+        if (EqualsIgnoringAsciiCase(Text, entry.LongName) || (entry.ShortName && EqualsIgnoringAsciiCase(Text, entry.ShortName))) {
+            return entry.Root;
         }
     }
     return nullptr;

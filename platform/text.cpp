@@ -18,15 +18,15 @@ std::wstring Trim(std::wstring_view Text) {
 }
 
 std::wstring AsciiUpper(std::wstring_view Text) {
-    std::wstring Result(Text);
-    std::transform(Result.begin(), Result.end(), Result.begin(), AsciiUpperChar);
-    return Result;
+    std::wstring result(Text);
+    std::transform(result.begin(), result.end(), result.begin(), AsciiUpperChar);
+    return result;
 }
 
 std::wstring AsciiLower(std::wstring_view Text) {
-    std::wstring Result(Text);
-    std::transform(Result.begin(), Result.end(), Result.begin(), AsciiLowerChar);
-    return Result;
+    std::wstring result(Text);
+    std::transform(result.begin(), result.end(), result.begin(), AsciiLowerChar);
+    return result;
 }
 
 bool EqualsIgnoringAsciiCase(std::wstring_view Left, std::wstring_view Right) {
@@ -39,8 +39,8 @@ bool StartsWithIgnoringAsciiCase(std::wstring_view Text, std::wstring_view Prefi
 
 std::size_t FindIgnoringAsciiCase(std::wstring_view Text, std::wstring_view What) {
     if (What.empty()) return 0;
-    const auto Found = std::ranges::search(Text, What, SameIgnoringAsciiCase);
-    return Found.empty() ? std::wstring_view::npos : static_cast<std::size_t>(Found.begin() - Text.begin());
+    const auto found = std::ranges::search(Text, What, SameIgnoringAsciiCase);
+    return found.empty() ? std::wstring_view::npos : static_cast<std::size_t>(found.begin() - Text.begin());
 }
 
 bool ContainsIgnoringAsciiCase(std::wstring_view Text, std::wstring_view What) {
@@ -48,8 +48,8 @@ bool ContainsIgnoringAsciiCase(std::wstring_view Text, std::wstring_view What) {
 }
 
 std::wstring FileNamePart(std::wstring_view Path) {
-    const std::size_t Separator = Path.find_last_of(L"\\:");
-    return std::wstring(Separator == std::wstring_view::npos ? Path : Path.substr(Separator + 1));
+    const std::size_t separator = Path.find_last_of(L"\\:");
+    return std::wstring(separator == std::wstring_view::npos ? Path : Path.substr(separator + 1));
 }
 
 std::vector<std::wstring> SplitLines(std::wstring_view Text) {

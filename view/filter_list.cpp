@@ -33,59 +33,59 @@ bool SameIgnoringCase(const std::wstring& Left, const std::wstring& Right) {
 
 std::wstring UpperUnderUserLocale(std::wstring_view Text) {
     if (Text.empty()) return {};
-    const int Length = static_cast<int>(Text.size());
-    const int Needed = ::LCMapStringEx(LOCALE_NAME_USER_DEFAULT, LCMAP_UPPERCASE, Text.data(), Length, nullptr, 0,
+    const int length = static_cast<int>(Text.size());
+    const int needed = ::LCMapStringEx(LOCALE_NAME_USER_DEFAULT, LCMAP_UPPERCASE, Text.data(), length, nullptr, 0,
                                        nullptr, nullptr, 0);
-    if (Needed <= 0) return AsciiUpper(Text);
-    std::wstring Upper(static_cast<std::size_t>(Needed), L'\0');
-    ::LCMapStringEx(LOCALE_NAME_USER_DEFAULT, LCMAP_UPPERCASE, Text.data(), Length, Upper.data(), Needed, nullptr,
+    if (needed <= 0) return AsciiUpper(Text);
+    std::wstring upper(static_cast<std::size_t>(needed), L'\0');
+    ::LCMapStringEx(LOCALE_NAME_USER_DEFAULT, LCMAP_UPPERCASE, Text.data(), length, upper.data(), needed, nullptr,
                     nullptr, 0);
-    return Upper;
+    return upper;
 }
 
 bool StartsWithUnderUserLocale(std::wstring_view Text, std::wstring_view Prefix) {
     if (Text.size() < Prefix.size()) return false;
-    const int Length = static_cast<int>(Prefix.size());
-    return ::CompareStringEx(LOCALE_NAME_USER_DEFAULT, NORM_IGNORECASE, Text.data(), Length, Prefix.data(), Length,
+    const int length = static_cast<int>(Prefix.size());
+    return ::CompareStringEx(LOCALE_NAME_USER_DEFAULT, NORM_IGNORECASE, Text.data(), length, Prefix.data(), length,
                              nullptr, nullptr, 0) == CSTR_EQUAL;
 }
 
 }  // namespace
 
 TFilterList::TEntry TFilterList::Prepare(std::wstring_view Line) {
-    TEntry Entry;
-    Entry.Text = ExpandFolderVariable(Trim(Line));
-    if (Entry.Text.empty() || Entry.Text.starts_with(L"//")) return Entry;
-    if (Entry.Text.back() == L'*') {
-        Entry.Kind = TKind::Mask;
-        Entry.Key = Entry.Text.substr(0, Entry.Text.size() - 1);
+    TEntry entry;
+    entry.Text = ExpandFolderVariable(Trim(Line));
+    if (entry.Text.empty() || entry.Text.starts_with(L"//")) return entry;
+    if (entry.Text.back() == L'*') {
+        entry.Kind = TKind::Mask;
+        entry.Key = entry.Text.substr(0, entry.Text.size() - 1);
     } else {
-        Entry.Kind = TKind::Plain;
-        Entry.Key = UpperUnderUserLocale(Entry.Text);
+        entry.Kind = TKind::Plain;
+        entry.Key = UpperUnderUserLocale(entry.Text);
     }
-    return Entry;
+    return entry;
 }
 
 void TFilterList::Assign(std::vector<std::wstring> Lines) {
     // Stable, so of lines equal but for case the first one given stays.
     std::ranges::stable_sort(Lines, LessIgnoringCase);
-    const auto Repeated = std::ranges::unique(Lines, SameIgnoringCase);
-    Lines.erase(Repeated.begin(), Repeated.end());
+    const auto repeated = std::ranges::unique(Lines, SameIgnoringCase);
+    Lines.erase(repeated.begin(), repeated.end());
 
-    std::vector<TEntry> Entries;
-    Entries.reserve(Lines.size());
-    for (const std::wstring& Line : Lines) Entries.push_back(Prepare(Line));
+    std::vector<TEntry> entries;
+    entries.reserve(Lines.size());
+    for (const std::wstring& line : Lines) entries.push_back(Prepare(line));
 
     FLines = std::move(Lines);
-    FEntries = std::move(Entries);
+    FEntries = std::move(entries);
 }
 
 bool TFilterList::Add(const std::wstring& Line) {
-    const auto Place = std::ranges::lower_bound(FLines, Line, LessIgnoringCase);
-    if (Place != FLines.end() && SameIgnoringCase(*Place, Line)) return false;
-    const auto Index = Place - FLines.begin();
-    FEntries.insert(FEntries.begin() + Index, Prepare(Line));
-    FLines.insert(Place, Line);
+    const auto place = std::ranges::lower_bound(FLines, Line, LessIgnoringCase);
+    if (place != FLines.end() && SameIgnoringCase(*place, Line)) return false;
+    const auto index = place - FLines.begin();
+    FEntries.insert(FEntries.begin() + index, Prepare(Line));
+    FLines.insert(place, Line);
     return true;
 }
 
@@ -95,12 +95,12 @@ bool TFilterList::IsListed(std::wstring_view Text, bool FileMode) const {
             return Entry.Kind != TKind::Comment && StartsWithUnderUserLocale(Text, Entry.Text);
         });
     }
-    const std::wstring FileName = FileNamePart(Text);
-    const std::wstring UpperText = UpperUnderUserLocale(Text);
+    const std::wstring fileName = FileNamePart(Text);
+    const std::wstring upperText = UpperUnderUserLocale(Text);
     return std::ranges::any_of(FEntries, [&](const TEntry& Entry) {
         switch (Entry.Kind) {
-            case TKind::Mask: return EqualsIgnoringAsciiCase(FileName, Entry.Key);
-            case TKind::Plain: return UpperText.find(Entry.Key) != std::wstring::npos;
+            case TKind::Mask: return EqualsIgnoringAsciiCase(fileName, Entry.Key);
+            case TKind::Plain: return upperText.find(Entry.Key) != std::wstring::npos;
             case TKind::Comment: break;
         }
         return false;
@@ -108,23 +108,23 @@ bool TFilterList::IsListed(std::wstring_view Text, bool FileMode) const {
 }
 
 void LoadFilterList(TFilterList& List, const wchar_t* ResourceName) {
-    const std::optional<std::string_view> Bytes = FindOwnResource(ResourceName);
-    if (!Bytes) return;
+    const std::optional<std::string_view> bytes = FindOwnResource(ResourceName);
+    if (!bytes) return;
     // Strict: a list that is not valid UTF-8 is refused rather than loaded
     // with replacement characters.
-    const std::optional<std::wstring> Text = WideFromStrictUtf8(WithoutByteOrderMark(*Bytes));
-    if (!Text) return;
-    List.Assign(SplitLines(*Text));
+    const std::optional<std::wstring> text = WideFromStrictUtf8(WithoutByteOrderMark(*bytes));
+    if (!text) return;
+    List.Assign(SplitLines(*text));
 }
 
 void MergeFilterList(TFilterList& List, const nlohmann::json& Reply, const char* Key) {
     if (!Reply.is_object()) return;
-    const auto Member = Reply.find(Key);
-    if (Member == Reply.end() || !Member->is_array()) return;
-    for (const nlohmann::json& Element : *Member) {
-        if (!Element.is_string()) continue;
-        const std::optional<std::wstring> Line = WideFromStrictUtf8(Element.get_ref<const std::string&>());
-        if (Line) List.Add(*Line);
+    const auto member = Reply.find(Key);
+    if (member == Reply.end() || !member->is_array()) return;
+    for (const nlohmann::json& element : *member) {
+        if (!element.is_string()) continue;
+        const std::optional<std::wstring> line = WideFromStrictUtf8(element.get_ref<const std::string&>());
+        if (line) List.Add(*line);
     }
 }
 

@@ -84,19 +84,19 @@ TEST_F(ScheduledTasksFake, TargetJoinsFolderPathAndTaskName) {
     const struct {
         std::wstring FolderPath;
         std::wstring Target;
-    } Cases[] = {
+    } cases[] = {
         {L"\\", L"\\Backup"},
         {L"\\Vendor", L"\\Vendor\\Backup"},
         {L"\\Vendor\\", L"\\Vendor\\Backup"},
     };
-    for (const auto& Case : Cases) {
+    for (const auto& testCase : cases) {
         Scheduler.Calls.clear();
         TAutorunList list;
-        EXPECT_EQ(CollectTaskFolder(Scheduler.NewService().Get(), Case.FolderPath, list), S_OK);
+        EXPECT_EQ(CollectTaskFolder(Scheduler.NewService().Get(), testCase.FolderPath, list), S_OK);
         ASSERT_EQ(list.size(), 1u);
-        EXPECT_EQ(list[0].Target, Case.Target);
+        EXPECT_EQ(list[0].Target, testCase.Target);
         ASSERT_FALSE(Scheduler.Calls.empty());
-        EXPECT_EQ(Scheduler.Calls[0], L"GetFolder(" + Case.FolderPath + L")");
+        EXPECT_EQ(Scheduler.Calls[0], L"GetFolder(" + testCase.FolderPath + L")");
     }
     EXPECT_EQ(Scheduler.LiveObjects, 0);
 }
@@ -106,7 +106,7 @@ TEST_F(ScheduledTasksFake, FailingCallEndsTheListingQuietlyKeepingEarlierTasks) 
     const struct {
         std::wstring FailingCall;
         std::vector<std::wstring> Captions;
-    } Cases[] = {
+    } cases[] = {
         {L"GetFolder(\\)", {L"earlier"}},
         {L"GetTasks(0)", {L"earlier"}},
         {L"get_Count", {L"earlier"}},
@@ -115,9 +115,9 @@ TEST_F(ScheduledTasksFake, FailingCallEndsTheListingQuietlyKeepingEarlierTasks) 
         {L"get_Enabled B", {L"earlier", L"A"}},
         {L"get_Item(VT_I4 3)", {L"earlier", L"A", L"B"}},
     };
-    for (const auto& Case : Cases) {
-        SCOPED_TRACE(testing::PrintToString(Case.FailingCall));
-        Scheduler.FailingCall = Case.FailingCall;
+    for (const auto& testCase : cases) {
+        SCOPED_TRACE(testing::PrintToString(testCase.FailingCall));
+        Scheduler.FailingCall = testCase.FailingCall;
         Scheduler.Calls.clear();
         TAutorunList list = ListWithEarlierEntry();
 
@@ -126,8 +126,8 @@ TEST_F(ScheduledTasksFake, FailingCallEndsTheListingQuietlyKeepingEarlierTasks) 
             ExpectComBalanced(0);
         });
 
-        EXPECT_THAT(Captions(list), ElementsAreArray(Case.Captions));
-        EXPECT_EQ(Scheduler.Calls.back(), Case.FailingCall) << "listing went on after the failure";
+        EXPECT_THAT(Captions(list), ElementsAreArray(testCase.Captions));
+        EXPECT_EQ(Scheduler.Calls.back(), testCase.FailingCall) << "listing went on after the failure";
         EXPECT_EQ(Scheduler.LiveObjects, 0);
     }
 }
@@ -139,19 +139,19 @@ TEST_F(ScheduledTasksFake, RefusedCreationOrConnectionRaisesAfterClosing) {
         HRESULT ConnectResult;
         bool CreationFails;
         bool Raises;
-    } Cases[] = {
+    } cases[] = {
         {"listing", S_OK, false, false},
         {"Connect refused", SCHED_E_SERVICE_NOT_RUNNING, false, true},
         {"creation fails", S_OK, true, true},
     };
-    for (const auto& Case : Cases) {
+    for (const auto& testCase : cases) {
         // COM initialised by the caller already (as in the program's user
         // interface thread) or not at all.
         for (const int own : {0, 1}) {
-            SCOPED_TRACE(std::string(Case.What) + ", caller's initialisations " + std::to_string(own));
-            Scheduler.ConnectResult = Case.ConnectResult;
+            SCOPED_TRACE(std::string(testCase.What) + ", caller's initialisations " + std::to_string(own));
+            Scheduler.ConnectResult = testCase.ConnectResult;
             const TTaskServiceCreator creator = [&]() -> ComPtr<ITaskService> {
-                if (Case.CreationFails) throw TAppError(L"The Task Scheduler cannot be created");
+                if (testCase.CreationFails) throw TAppError(L"The Task Scheduler cannot be created");
                 return Scheduler.NewService();
             };
             TAutorunList list = ListWithEarlierEntry();
@@ -160,7 +160,7 @@ TEST_F(ScheduledTasksFake, RefusedCreationOrConnectionRaisesAfterClosing) {
                 if (own == 1) {
                     ASSERT_EQ(::CoInitialize(nullptr), S_OK);
                 }
-                if (Case.Raises) {
+                if (testCase.Raises) {
                     EXPECT_THROW(CollectScheduledTasks(list, creator), TAppError);
                 } else {
                     EXPECT_NO_THROW(CollectScheduledTasks(list, creator));
@@ -168,7 +168,7 @@ TEST_F(ScheduledTasksFake, RefusedCreationOrConnectionRaisesAfterClosing) {
                 ExpectComBalanced(own);
             });
 
-            EXPECT_EQ(list.size(), Case.Raises ? 1u : 2u);
+            EXPECT_EQ(list.size(), testCase.Raises ? 1u : 2u);
             EXPECT_EQ(Scheduler.LiveObjects, 0) << "the connection was not released";
         }
     }

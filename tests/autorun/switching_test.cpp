@@ -170,7 +170,7 @@ TEST_F(SwitchingTest, RunValueStateGoesToItsRootsApprovedKeyAndTheValueStays) {
         std::wstring RunKey;      // where the Run value really is
         std::wstring TargetKey;   // how the Target spells that key
         const wchar_t* StateKey;  // where its state belongs
-    } Cases[] = {
+    } cases[] = {
         {"user Run", HKEY_CURRENT_USER, kRunKey, L"\\" + kRunKey, kApprovedRunKey},
         {"machine Run", HKEY_LOCAL_MACHINE, kRunKey, L"\\" + kRunKey, kApprovedRunKey},
         {"machine 32-bit Run", HKEY_LOCAL_MACHINE, kRun32Key, L"\\" + kRun32Key, kApprovedRun32Key},
@@ -178,22 +178,22 @@ TEST_F(SwitchingTest, RunValueStateGoesToItsRootsApprovedKeyAndTheValueStays) {
          L"\\software\\wow6432node\\microsoft\\windows\\currentversion\\run", kApprovedRun32Key},
     };
     int index = 0;
-    for (const auto& Case : Cases) {
-        SCOPED_TRACE(Case.What);
+    for (const auto& testCase : cases) {
+        SCOPED_TRACE(testCase.What);
         const std::wstring name = Name(L"Run" + std::to_wstring(++index));
-        TReg::WriteString(Case.Root, Case.RunKey, name, L"C:\\tool.exe /tray");
-        const std::wstring target = RootKeyToText(Case.Root, true) + Case.TargetKey + L"\\" + name;
+        TReg::WriteString(testCase.Root, testCase.RunKey, name, L"C:\\tool.exe /tray");
+        const std::wstring target = RootKeyToText(testCase.Root, true) + testCase.TargetKey + L"\\" + name;
 
-        ExpectApprovedValueWritten(Case.Root, Case.StateKey, name, false,
+        ExpectApprovedValueWritten(testCase.Root, testCase.StateKey, name, false,
                                    [&] { SetRunValueState(target, false, kWindows10); });
-        EXPECT_TRUE(ValueExists(Case.Root, Case.RunKey, name)) << "the Run value itself stays";
+        EXPECT_TRUE(ValueExists(testCase.Root, testCase.RunKey, name)) << "the Run value itself stays";
 
         // On again: a new time stamp, and the value is kept, not deleted.
         ::Sleep(2);
-        ExpectApprovedValueWritten(Case.Root, Case.StateKey, name, true,
+        ExpectApprovedValueWritten(testCase.Root, testCase.StateKey, name, true,
                                    [&] { SetRunValueState(target, true, kWindows10); });
-        EXPECT_TRUE(ValueExists(Case.Root, Case.RunKey, name));
-        ExpectNoApprovedValueElsewhere(name, Case.Root, Case.StateKey);
+        EXPECT_TRUE(ValueExists(testCase.Root, testCase.RunKey, name));
+        ExpectNoApprovedValueElsewhere(name, testCase.Root, testCase.StateKey);
     }
 }
 
@@ -212,22 +212,22 @@ TEST_F(SwitchingTest, BeforeWindows10SwitchingOffDeletesTheRunValueAndOnDoesNoth
         const char* What;
         HKEY Root;
         std::wstring Key;
-    } Cases[] = {
+    } cases[] = {
         {"user Run", HKEY_CURRENT_USER, kRunKey},
         {"machine 32-bit Run", HKEY_LOCAL_MACHINE, kRun32Key},
     };
     int index = 0;
-    for (const auto& Case : Cases) {
-        SCOPED_TRACE(Case.What);
+    for (const auto& testCase : cases) {
+        SCOPED_TRACE(testCase.What);
         const std::wstring name = Name(L"Old" + std::to_wstring(++index));
-        const std::wstring target = RootKeyToText(Case.Root, true) + L"\\" + Case.Key + L"\\" + name;
-        TReg::WriteString(Case.Root, Case.Key, name, L"C:\\tool.exe");
+        const std::wstring target = RootKeyToText(testCase.Root, true) + L"\\" + testCase.Key + L"\\" + name;
+        TReg::WriteString(testCase.Root, testCase.Key, name, L"C:\\tool.exe");
 
         SetRunValueState(target, true, kWindows7);
-        EXPECT_TRUE(ValueExists(Case.Root, Case.Key, name));
+        EXPECT_TRUE(ValueExists(testCase.Root, testCase.Key, name));
 
         SetRunValueState(target, false, kWindows7);
-        EXPECT_FALSE(ValueExists(Case.Root, Case.Key, name));
+        EXPECT_FALSE(ValueExists(testCase.Root, testCase.Key, name));
         ExpectNoApprovedValueElsewhere(name, nullptr, L"");
     }
 }
@@ -265,23 +265,23 @@ TEST_F(SwitchingTest, StartupFileStateGoesToTheRootOfItsFolderAndTheFileStays) {
         const char* What;
         const std::wstring& Folder;
         HKEY Root;
-    } Cases[] = {
+    } cases[] = {
         {"common folder", Common, HKEY_LOCAL_MACHINE},
         {"user folder", User, HKEY_CURRENT_USER},
     };
     int index = 0;
-    for (const auto& Case : Cases) {
-        SCOPED_TRACE(Case.What);
+    for (const auto& testCase : cases) {
+        SCOPED_TRACE(testCase.What);
         const std::wstring fileName = Name(L"File" + std::to_wstring(++index), L".lnk");
-        const std::wstring path = AddFile(Case.Folder, fileName);
+        const std::wstring path = AddFile(testCase.Folder, fileName);
 
-        ExpectApprovedValueWritten(Case.Root, kApprovedStartupFolderKey, fileName, false,
+        ExpectApprovedValueWritten(testCase.Root, kApprovedStartupFolderKey, fileName, false,
                                    [&] { SetStartupFileState(path, false, kWindows10); });
         ::Sleep(2);
-        ExpectApprovedValueWritten(Case.Root, kApprovedStartupFolderKey, fileName, true,
+        ExpectApprovedValueWritten(testCase.Root, kApprovedStartupFolderKey, fileName, true,
                                    [&] { SetStartupFileState(path, true, kWindows10); });
         EXPECT_TRUE(FileExists(path));
-        ExpectNoApprovedValueElsewhere(fileName, Case.Root, kApprovedStartupFolderKey);
+        ExpectNoApprovedValueElsewhere(fileName, testCase.Root, kApprovedStartupFolderKey);
     }
 }
 
@@ -491,16 +491,16 @@ TEST_F(SwitchingTaskTest, AMissingTaskOrAFailingCallChangesNothingQuietly) {
         const char* What;
         std::wstring Target;
         std::wstring FailingCall;
-    } Cases[] = {
+    } cases[] = {
         {"task gone", L"\\Gone", L""},
         {"no root folder", L"\\Backup", L"GetFolder(\\)"},
         {"GetTask fails", L"\\Backup", L"GetTask(\\Backup)"},
         {"flag refused", L"\\Backup", L"put_Enabled(Backup, -1)"},
     };
-    for (const auto& Case : Cases) {
-        SCOPED_TRACE(Case.What);
-        Scheduler.FailingCall = Case.FailingCall;
-        Switch(Case.Target, true);
+    for (const auto& testCase : cases) {
+        SCOPED_TRACE(testCase.What);
+        Scheduler.FailingCall = testCase.FailingCall;
+        Switch(testCase.Target, true);
         EXPECT_FALSE(Scheduler.Tasks[0].Enabled);
         EXPECT_TRUE(Scheduler.Tasks[1].Enabled);
     }

@@ -43,18 +43,18 @@ constexpr TPhrase kWindowTexts[] = {
 };
 
 TEST_F(BuiltInTable, WindowTextsInEveryLanguageAndBack) {
-    for (const TPhrase& Phrase : kWindowTexts) {
-        SCOPED_TRACE(testing::Message() << "key " << std::wstring(Phrase.Key));
-        const std::array<std::pair<std::wstring_view, std::wstring_view>, 5> Expected = {{
-            {L"ko", Phrase.Ko}, {L"en", Phrase.En}, {L"fr", Phrase.Fr}, {L"ja", Phrase.Ja},
-            {L"de", Phrase.En},  // not in the table: English
+    for (const TPhrase& phrase : kWindowTexts) {
+        SCOPED_TRACE(testing::Message() << "key " << std::wstring(phrase.Key));
+        const std::array<std::pair<std::wstring_view, std::wstring_view>, 5> expected = {{
+            {L"ko", phrase.Ko}, {L"en", phrase.En}, {L"fr", phrase.Fr}, {L"ja", phrase.Ja},
+            {L"de", phrase.En},  // not in the table: English
         }};
-        for (const auto& [Language, Text] : Expected) {
-            EXPECT_EQ(Translate(Phrase.Key, Language), Text) << "into " << std::wstring(Language);
+        for (const auto& [Language, Text] : expected) {
+            EXPECT_EQ(Translate(phrase.Key, Language), Text) << "into " << std::wstring(Language);
             // A text already translated is recognised in its own language.
-            EXPECT_EQ(Translate(Text, L"ko"), Phrase.Ko) << "back from " << std::wstring(Language);
+            EXPECT_EQ(Translate(Text, L"ko"), phrase.Ko) << "back from " << std::wstring(Language);
         }
-        EXPECT_EQ(Translate(Phrase.Key), Translate(Phrase.Key, CurrentLanguage()));
+        EXPECT_EQ(Translate(phrase.Key), Translate(phrase.Key, CurrentLanguage()));
     }
 }
 
@@ -72,9 +72,9 @@ TEST_F(BuiltInTable, LookupRules) {
         {L"No such phrase", L"ko", L"No such phrase"},
         {L"사용함 ", L"en", L"사용함 "},                  // not trimmed
     };
-    for (const TCase& Case : kCases) {
-        EXPECT_EQ(Translate(Case.Text, Case.Language), Case.Expected)
-            << std::wstring(Case.Text) << " into " << std::wstring(Case.Language);
+    for (const TCase& testCase : kCases) {
+        EXPECT_EQ(Translate(testCase.Text, testCase.Language), testCase.Expected)
+            << std::wstring(testCase.Text) << " into " << std::wstring(testCase.Language);
     }
 }
 
@@ -93,62 +93,62 @@ TEST_F(BuiltInTable, FormCaptionTakesTwoLookups) {
         {L"Quillon", L"ar", L"Quillon", L"Quillon"},
         {L"목록 저장", L"en", L"목록 저장", L"목록 저장"},
     };
-    for (const TCase& Case : kCases) {
-        SCOPED_TRACE(testing::Message() << std::wstring(Case.Caption) << " in " << std::wstring(Case.Language));
-        const std::wstring First = TranslateFormCaption(Case.Caption, Case.Language);
-        EXPECT_EQ(First, Case.First);
-        EXPECT_EQ(Translate(First, Case.Language), Case.Second);
-        EXPECT_EQ(TranslateFormCaption(Case.Caption), TranslateFormCaption(Case.Caption, CurrentLanguage()));
+    for (const TCase& testCase : kCases) {
+        SCOPED_TRACE(testing::Message() << std::wstring(testCase.Caption) << " in " << std::wstring(testCase.Language));
+        const std::wstring first = TranslateFormCaption(testCase.Caption, testCase.Language);
+        EXPECT_EQ(first, testCase.First);
+        EXPECT_EQ(Translate(first, testCase.Language), testCase.Second);
+        EXPECT_EQ(TranslateFormCaption(testCase.Caption), TranslateFormCaption(testCase.Caption, CurrentLanguage()));
     }
 }
 
 // The table's own bytes, to see that its mixed line ends reached the program.
 std::string_view ResourceBytes() {
-    const HMODULE Module = ::GetModuleHandleW(nullptr);
-    const HRSRC Info = ::FindResourceW(Module, L"TRANSLATE", RT_RCDATA);
-    if (!Info) return {};
-    const void* Bytes = ::LockResource(::LoadResource(Module, Info));
-    return {static_cast<const char*>(Bytes), ::SizeofResource(Module, Info)};
+    const HMODULE module = ::GetModuleHandleW(nullptr);
+    const HRSRC info = ::FindResourceW(module, L"TRANSLATE", RT_RCDATA);
+    if (!info) return {};
+    const void* bytes = ::LockResource(::LoadResource(module, info));
+    return {static_cast<const char*>(bytes), ::SizeofResource(module, info)};
 }
 
 TEST(TranslationResource, KeepsItsByteOrderMarkAndMixedLineEnds) {
-    const std::string_view Bytes = ResourceBytes();
-    ASSERT_FALSE(Bytes.empty());
-    EXPECT_TRUE(Bytes.starts_with("\xEF\xBB\xBF"));
-    EXPECT_NE(Bytes.find("\r\n"), std::string_view::npos);
-    bool LoneLf = false;
-    for (std::size_t i = 1; i < Bytes.size(); ++i) LoneLf = LoneLf || (Bytes[i] == '\n' && Bytes[i - 1] != '\r');
-    EXPECT_TRUE(LoneLf);
+    const std::string_view bytes = ResourceBytes();
+    ASSERT_FALSE(bytes.empty());
+    EXPECT_TRUE(bytes.starts_with("\xEF\xBB\xBF"));
+    EXPECT_NE(bytes.find("\r\n"), std::string_view::npos);
+    bool loneLf = false;
+    for (std::size_t i = 1; i < bytes.size(); ++i) loneLf = loneLf || (bytes[i] == '\n' && bytes[i - 1] != '\r');
+    EXPECT_TRUE(loneLf);
 }
 
 TEST(TranslationResource, LoadsTenBlocksOfEightLanguages) {
-    const TTranslationTable Table = LoadTranslationResource();
-    const std::vector<std::wstring>& Lines = Table.Lines();
+    const TTranslationTable table = LoadTranslationResource();
+    const std::vector<std::wstring>& lines = table.Lines();
     constexpr std::array<std::wstring_view, 8> kCodes = {L"ko", L"en", L"ja", L"zh", L"ru", L"it", L"fr", L"ar"};
     constexpr std::size_t kBlocks = 10;
     // Single empty lines between blocks, none after the last.
-    ASSERT_EQ(Lines.size(), kBlocks * (kCodes.size() + 1) - 1);
+    ASSERT_EQ(lines.size(), kBlocks * (kCodes.size() + 1) - 1);
 
-    std::set<std::wstring> SeenInEarlierBlocks;
-    for (std::size_t Block = 0; Block < kBlocks; ++Block) {
-        const std::size_t First = Block * (kCodes.size() + 1);
-        if (Block > 0) {
-            EXPECT_EQ(Lines[First - 1], L"");
+    std::set<std::wstring> seenInEarlierBlocks;
+    for (std::size_t block = 0; block < kBlocks; ++block) {
+        const std::size_t first = block * (kCodes.size() + 1);
+        if (block > 0) {
+            EXPECT_EQ(lines[first - 1], L"");
         }
-        std::set<std::wstring> Values;
-        for (std::size_t Row = 0; Row < kCodes.size(); ++Row) {
-            const std::wstring& Line = Lines[First + Row];
-            SCOPED_TRACE(testing::Message() << "block " << Block + 1 << ": " << Line);
-            const std::size_t Equals = Line.find(L'=');
-            ASSERT_NE(Equals, std::wstring::npos);
-            EXPECT_EQ(std::wstring_view(Line).substr(0, Equals), kCodes[Row]);
-            const std::wstring Value = AsciiLower(std::wstring_view(Line).substr(Equals + 1));
-            EXPECT_FALSE(Value.empty());
+        std::set<std::wstring> values;
+        for (std::size_t row = 0; row < kCodes.size(); ++row) {
+            const std::wstring& line = lines[first + row];
+            SCOPED_TRACE(testing::Message() << "block " << block + 1 << ": " << line);
+            const std::size_t equals = line.find(L'=');
+            ASSERT_NE(equals, std::wstring::npos);
+            EXPECT_EQ(std::wstring_view(line).substr(0, equals), kCodes[row]);
+            const std::wstring value = AsciiLower(std::wstring_view(line).substr(equals + 1));
+            EXPECT_FALSE(value.empty());
             // A value found in an earlier block would send its lookups there.
-            EXPECT_EQ(SeenInEarlierBlocks.count(Value), 0u);
-            Values.insert(Value);
+            EXPECT_EQ(seenInEarlierBlocks.count(value), 0u);
+            values.insert(value);
         }
-        SeenInEarlierBlocks.insert(Values.begin(), Values.end());
+        seenInEarlierBlocks.insert(values.begin(), values.end());
     }
 }
 
@@ -170,14 +170,14 @@ TEST(TranslationTable, SplitsAtEveryKindOfLineEnd) {
         {"", {}},
         {"\xEF\xBB\xBF\xEF\xBB\xBFko=a", {L"\xFEFFko=a"}},  // only one mark is skipped
     };
-    for (const TCase& Case : kCases) {
-        EXPECT_EQ(TTranslationTable::FromUtf8(Case.Bytes).Lines(), Case.Lines)
-            << testing::PrintToString(std::string(Case.Bytes));
+    for (const TCase& testCase : kCases) {
+        EXPECT_EQ(TTranslationTable::FromUtf8(testCase.Bytes).Lines(), testCase.Lines)
+            << testing::PrintToString(std::string(testCase.Bytes));
     }
 }
 
 TEST(TranslationTable, LooksUpWithinOneBlock) {
-    const TTranslationTable Table = TTranslationTable::FromUtf8(
+    const TTranslationTable table = TTranslationTable::FromUtf8(
         "ko=\xED\x95\x98\xEB\x82\x98\r\n"  // 하나
         "en=One\r\n"
         "fr=Un\r\n"
@@ -202,9 +202,9 @@ TEST(TranslationTable, LooksUpWithinOneBlock) {
         {L"줄\\n바꿈", L"fr", L"Saut\rde ligne"},  // found by the text as written
         {L"줄\\n바꿈", L"en", L"줄\r바꿈"},
     };
-    for (const TCase& Case : kCases) {
-        EXPECT_EQ(Table.Translate(Case.Text, Case.Language), Case.Expected)
-            << std::wstring(Case.Text) << " into " << std::wstring(Case.Language);
+    for (const TCase& testCase : kCases) {
+        EXPECT_EQ(table.Translate(testCase.Text, testCase.Language), testCase.Expected)
+            << std::wstring(testCase.Text) << " into " << std::wstring(testCase.Language);
     }
 }
 
@@ -214,10 +214,10 @@ TEST(TranslationTable, LooksUpWithinOneBlock) {
 // The language part of the locale name ("ko" of "ko-KR"), a second way to
 // the same answer.
 std::wstring LanguageOfLocaleName() {
-    wchar_t Name[LOCALE_NAME_MAX_LENGTH] = {};
-    if (::GetUserDefaultLocaleName(Name, LOCALE_NAME_MAX_LENGTH) == 0) return L"en";
-    const std::wstring_view Text(Name, ::wcsnlen(Name, std::size(Name)));
-    return std::wstring(Text.substr(0, Text.find(L'-')));
+    wchar_t name[LOCALE_NAME_MAX_LENGTH] = {};
+    if (::GetUserDefaultLocaleName(name, LOCALE_NAME_MAX_LENGTH) == 0) return L"en";
+    const std::wstring_view text(name, ::wcsnlen(name, std::size(name)));
+    return std::wstring(text.substr(0, text.find(L'-')));
 }
 
 // Holds under any locale. Wine takes it from LC_ALL even when the host lacks
@@ -225,9 +225,9 @@ std::wstring LanguageOfLocaleName() {
 // LC_ALL=zh_TW.UTF-8 or LC_ALL=haw_US.UTF-8 shows "zh" and the cut to "ha".
 TEST(UserLanguage, OfThisProcess) {
     InitTranslation();
-    const std::wstring Language = GetUserLanguage();
-    EXPECT_EQ(Language, LanguageOfLocaleName());
-    EXPECT_EQ(CurrentLanguage(), Language.substr(0, 2));
+    const std::wstring language = GetUserLanguage();
+    EXPECT_EQ(language, LanguageOfLocaleName());
+    EXPECT_EQ(CurrentLanguage(), language.substr(0, 2));
 }
 
 }  // namespace

@@ -19,17 +19,17 @@ namespace {
 
 // The folders of a typical 64-bit system.
 TFolderVariables TypicalX64Folders() {
-    TFolderVariables Table;
-    Table.Add(L"%ProgramData%", L"C:\\ProgramData");
-    Table.Add(L"%SystemRoot%", L"C:\\Windows");
-    Table.Add(L"%Public%", L"C:\\Users\\Public\\Documents");
-    Table.Add(L"%AppData%", L"C:\\Users\\Ann\\AppData\\Roaming");
-    Table.Add(L"%WinDir%", L"C:\\Windows");
-    Table.Add(L"%CommonProgramFiles(x86)%", L"C:\\Program Files (x86)\\Common Files");
-    Table.Add(L"%CommonProgramFiles%", L"C:\\Program Files\\Common Files");
-    Table.Add(L"%ProgramFiles(x86)%", L"C:\\Program Files (x86)");
-    Table.Add(L"%ProgramFiles%", L"C:\\Program Files");
-    return Table;
+    TFolderVariables table;
+    table.Add(L"%ProgramData%", L"C:\\ProgramData");
+    table.Add(L"%SystemRoot%", L"C:\\Windows");
+    table.Add(L"%Public%", L"C:\\Users\\Public\\Documents");
+    table.Add(L"%AppData%", L"C:\\Users\\Ann\\AppData\\Roaming");
+    table.Add(L"%WinDir%", L"C:\\Windows");
+    table.Add(L"%CommonProgramFiles(x86)%", L"C:\\Program Files (x86)\\Common Files");
+    table.Add(L"%CommonProgramFiles%", L"C:\\Program Files\\Common Files");
+    table.Add(L"%ProgramFiles(x86)%", L"C:\\Program Files (x86)");
+    table.Add(L"%ProgramFiles%", L"C:\\Program Files");
+    return table;
 }
 
 struct TTextCase {
@@ -38,7 +38,7 @@ struct TTextCase {
 };
 
 TEST(TextHelpers, TrimRemovesBlanksAndControlCharactersAtBothEnds) {
-    const TTextCase Cases[] = {
+    const TTextCase cases[] = {
         {L"", L""},
         {L" \t\r\n\x01\x1f ", L""},
         {L"  a b  ", L"a b"},
@@ -46,8 +46,8 @@ TEST(TextHelpers, TrimRemovesBlanksAndControlCharactersAtBothEnds) {
         {L"\x21x\x21", L"\x21x\x21"},        // '!' is the first character kept
         {L"\x00a0x\x3000", L"\x00a0x\x3000"},  // Unicode blanks are not trimmed
     };
-    for (const TTextCase& Case : Cases) {
-        EXPECT_EQ(Trim(Case.Input), Case.Expected) << ::testing::PrintToString(std::wstring(Case.Input));
+    for (const TTextCase& testCase : cases) {
+        EXPECT_EQ(Trim(testCase.Input), testCase.Expected) << ::testing::PrintToString(std::wstring(testCase.Input));
     }
     EXPECT_EQ(Trim(std::wstring(L"\0x\0", 3)), L"x");
 }
@@ -75,7 +75,7 @@ TEST(TextHelpers, CaseChangesOnlyAsciiLetters) {
 }
 
 TEST(TextHelpers, FileNamePartFollowsLastBackslashOrColon) {
-    const TTextCase Cases[] = {
+    const TTextCase cases[] = {
         {L"C:\\Windows\\system32\\rundll32.exe", L"rundll32.exe"},
         {L"C:rundll32.exe", L"rundll32.exe"},
         {L"a:b\\c:d", L"d"},
@@ -84,8 +84,8 @@ TEST(TextHelpers, FileNamePartFollowsLastBackslashOrColon) {
         {L"", L""},
         {L"a/b", L"a/b"},
     };
-    for (const TTextCase& Case : Cases) {
-        EXPECT_EQ(FileNamePart(Case.Input), Case.Expected) << ::testing::PrintToString(std::wstring(Case.Input));
+    for (const TTextCase& testCase : cases) {
+        EXPECT_EQ(FileNamePart(testCase.Input), testCase.Expected) << ::testing::PrintToString(std::wstring(testCase.Input));
     }
 }
 
@@ -96,7 +96,7 @@ struct TSplitCase {
 };
 
 TEST(SplitCommandLine, DividesProgramFromArguments) {
-    const TSplitCase Cases[] = {
+    const TSplitCase cases[] = {
         {L"", L"", L""},
         {L" \t\r\n ", L"", L""},
         // Quoted program: trimmed inside the quotes; an unclosed quote keeps
@@ -123,18 +123,18 @@ TEST(SplitCommandLine, DividesProgramFromArguments) {
         {L"cmd\t/c", L"cmd\t/c", L""},
         {L"notepad", L"notepad", L""},
     };
-    for (const TSplitCase& Case : Cases) {
-        SCOPED_TRACE(::testing::PrintToString(std::wstring(Case.CommandLine)));
-        std::wstring Program = L"stale";
-        std::wstring Arguments = L"stale";
-        SplitCommandLine(Case.CommandLine, Program, Arguments);
-        EXPECT_EQ(Program, Case.Program);
-        EXPECT_EQ(Arguments, Case.Arguments);
+    for (const TSplitCase& testCase : cases) {
+        SCOPED_TRACE(::testing::PrintToString(std::wstring(testCase.CommandLine)));
+        std::wstring program = L"stale";
+        std::wstring arguments = L"stale";
+        SplitCommandLine(testCase.CommandLine, program, arguments);
+        EXPECT_EQ(program, testCase.Program);
+        EXPECT_EQ(arguments, testCase.Arguments);
     }
 }
 
 TEST(ResolveCommandLine, GivesTheFileThatRuns) {
-    const TTextCase Cases[] = {
+    const TTextCase cases[] = {
         {L"\"C:\\Program Files\\Vendor\\app.exe\" -startup", L"C:\\Program Files\\Vendor\\app.exe"},
         {L"C:\\Program Files\\Vendor\\app.exe /min", L"C:\\Program Files\\Vendor\\app.exe"},
         {L"%ProgramFiles%\\Tool\\tool.exe --tray", L"C:\\Program Files\\Tool\\tool.exe"},
@@ -167,15 +167,15 @@ TEST(ResolveCommandLine, GivesTheFileThatRuns) {
         {L"\\??\\%SystemRoot%\\system32\\svc.exe", L"C:\\Windows\\system32\\svc.exe"},
         {L"\\?" L"?/C:\\a.exe", L"\\?" L"?/C:\\a.exe"},  // split: "??/" is a trigraph
     };
-    const TFolderVariables Table = TypicalX64Folders();
-    for (const TTextCase& Case : Cases) {
-        EXPECT_EQ(ResolveCommandLine(Table, Case.Input), Case.Expected)
-            << ::testing::PrintToString(std::wstring(Case.Input));
+    const TFolderVariables table = TypicalX64Folders();
+    for (const TTextCase& testCase : cases) {
+        EXPECT_EQ(ResolveCommandLine(table, testCase.Input), testCase.Expected)
+            << ::testing::PrintToString(std::wstring(testCase.Input));
     }
 }
 
 TEST(ResolveCommandLine, GivesTheLibraryARundll32HostLoads) {
-    const TTextCase Cases[] = {
+    const TTextCase cases[] = {
         {L"C:\\Windows\\system32\\rundll32.exe C:\\Windows\\system32\\shell32.dll,Control_RunDLL",
          L"C:\\Windows\\system32\\shell32.dll"},
         {L"rundll32.exe \"C:\\Program Files\\Tool\\hook.dll\",Start 1", L"C:\\Program Files\\Tool\\hook.dll"},
@@ -194,20 +194,20 @@ TEST(ResolveCommandLine, GivesTheLibraryARundll32HostLoads) {
         // Only the host named exactly so.
         {L"C:\\Tools\\myrundll32.exe hook.dll,Run", L"C:\\Tools\\myrundll32.exe"},
     };
-    const TFolderVariables Table = TypicalX64Folders();
-    for (const TTextCase& Case : Cases) {
-        EXPECT_EQ(ResolveCommandLine(Table, Case.Input), Case.Expected)
-            << ::testing::PrintToString(std::wstring(Case.Input));
+    const TFolderVariables table = TypicalX64Folders();
+    for (const TTextCase& testCase : cases) {
+        EXPECT_EQ(ResolveCommandLine(table, testCase.Input), testCase.Expected)
+            << ::testing::PrintToString(std::wstring(testCase.Input));
     }
 }
 
 TEST(ResolveCommandLine, ProcessWideOverloadUsesTheRealFolders) {
     InitFolderVariables();
-    const std::wstring Windows = GetSpecialFolder(CSIDL_WINDOWS);
-    ASSERT_FALSE(Windows.empty());
-    EXPECT_EQ(ResolveCommandLine(L"%WinDir%\\\\notepad.exe /p x.txt"), Windows + L"\\notepad.exe");
+    const std::wstring windows = GetSpecialFolder(CSIDL_WINDOWS);
+    ASSERT_FALSE(windows.empty());
+    EXPECT_EQ(ResolveCommandLine(L"%WinDir%\\\\notepad.exe /p x.txt"), windows + L"\\notepad.exe");
     EXPECT_EQ(ResolveCommandLine(L"rundll32.exe %SystemRoot%\\system32\\shell32.dll,Control_RunDLL"),
-              Windows + L"\\system32\\shell32.dll");
+              windows + L"\\system32\\shell32.dll");
 }
 
 TEST(EntryPageUrl, NamesSourceAndEntryInLowerCase) {
@@ -216,7 +216,7 @@ TEST(EntryPageUrl, NamesSourceAndEntryInLowerCase) {
         const wchar_t* Target;
         const wchar_t* Page;
     };
-    const TCase Cases[] = {
+    const TCase cases[] = {
         {L"HKCU", L"HKCU\\Software\\Microsoft\\Windows\\CurrentVersion\\Run\\Updater", L"hkcu/updater"},
         {L"HKLM", L"HKLM\\Software\\Wow6432Node\\Microsoft\\Windows\\CurrentVersion\\Run\\My Tool",
          L"hklm/my tool"},
@@ -226,42 +226,42 @@ TEST(EntryPageUrl, NamesSourceAndEntryInLowerCase) {
         {L"HKCU", L"HKCU\\Software\\Microsoft\\Windows\\CurrentVersion\\Run\\", L"hkcu/"},
         {L"SERV", L"Dienst\x00c4", L"serv/dienst\x00c4"},
     };
-    for (const TCase& Case : Cases) {
-        EXPECT_EQ(EntryPageUrl(Case.From, Case.Target), std::wstring(kEntryPageBaseUrl) + Case.Page)
-            << ::testing::PrintToString(std::wstring(Case.Target));
+    for (const TCase& testCase : cases) {
+        EXPECT_EQ(EntryPageUrl(testCase.From, testCase.Target), std::wstring(kEntryPageBaseUrl) + testCase.Page)
+            << ::testing::PrintToString(std::wstring(testCase.Target));
     }
     EXPECT_EQ(EntryPageUrl(L"HKCU", L"HKCU\\Run\\Updater"), L"https://quillon.app/entry/hkcu/updater");
 }
 
 std::wstring TempFolder() {
-    wchar_t Buffer[MAX_PATH + 1] = {};
-    const DWORD Length = ::GetTempPathW(MAX_PATH + 1, Buffer);
-    return std::wstring(Buffer, Length);
+    wchar_t buffer[MAX_PATH + 1] = {};
+    const DWORD length = ::GetTempPathW(MAX_PATH + 1, buffer);
+    return std::wstring(buffer, length);
 }
 
 // The batch file leaves a marker behind, which shows the shell ran it.
 TEST(ShellOpen, OpensADocumentWithItsProgram) {
-    const std::wstring Folder = TempFolder() + L"quillon_shell_open_" + std::to_wstring(::GetCurrentProcessId());
-    const std::wstring Script = Folder + L"\\make marker.bat";
-    const std::wstring Marker = Folder + L"\\marker.txt";
-    ASSERT_TRUE(::CreateDirectoryW(Folder.c_str(), nullptr));
+    const std::wstring folder = TempFolder() + L"quillon_shell_open_" + std::to_wstring(::GetCurrentProcessId());
+    const std::wstring script = folder + L"\\make marker.bat";
+    const std::wstring marker = folder + L"\\marker.txt";
+    ASSERT_TRUE(::CreateDirectoryW(folder.c_str(), nullptr));
     {
-        std::ofstream Out(Script.c_str());
-        Out << "@echo opened> \"" << std::string(Marker.begin(), Marker.end()) << "\"\r\n";
+        std::ofstream out(script.c_str());
+        out << "@echo opened> \"" << std::string(marker.begin(), marker.end()) << "\"\r\n";
     }
 
-    ShellOpen(Script);
-    bool Appeared = false;
-    for (int Waited = 0; Waited < 200 && !Appeared; ++Waited) {
-        Appeared = ::GetFileAttributesW(Marker.c_str()) != INVALID_FILE_ATTRIBUTES;
-        if (!Appeared) ::Sleep(50);
+    ShellOpen(script);
+    bool appeared = false;
+    for (int waited = 0; waited < 200 && !appeared; ++waited) {
+        appeared = ::GetFileAttributesW(marker.c_str()) != INVALID_FILE_ATTRIBUTES;
+        if (!appeared) ::Sleep(50);
     }
-    EXPECT_TRUE(Appeared);
+    EXPECT_TRUE(appeared);
 
     ::Sleep(100);  // let the batch close its file before it is removed
-    ::DeleteFileW(Marker.c_str());
-    ::DeleteFileW(Script.c_str());
-    ::RemoveDirectoryW(Folder.c_str());
+    ::DeleteFileW(marker.c_str());
+    ::DeleteFileW(script.c_str());
+    ::RemoveDirectoryW(folder.c_str());
 }
 
 }  // namespace

@@ -22,17 +22,17 @@ using ::testing::ElementsAre;
 using ::testing::HasSubstr;
 using ::testing::Not;
 
-const std::string Separator(BugReportSeparator);
+const std::string kSeparator(kBugReportSeparator);
 
 SYSTEMTIME At(WORD Year, WORD Month, WORD Day, WORD Hour, WORD Minute, WORD Second) {
-    SYSTEMTIME Time{};
-    Time.wYear = Year;
-    Time.wMonth = Month;
-    Time.wDay = Day;
-    Time.wHour = Hour;
-    Time.wMinute = Minute;
-    Time.wSecond = Second;
-    return Time;
+    SYSTEMTIME time{};
+    time.wYear = Year;
+    time.wMonth = Month;
+    time.wDay = Day;
+    time.wHour = Hour;
+    time.wMinute = Minute;
+    time.wSecond = Second;
+    return time;
 }
 
 std::string Report(std::wstring_view Text, std::string_view Version = "1.0.0.1") {
@@ -40,94 +40,94 @@ std::string Report(std::wstring_view Text, std::string_view Version = "1.0.0.1")
 }
 
 std::vector<std::string> Lines(const std::string& Bytes) {
-    std::vector<std::string> Result;
-    for (std::size_t At = 0; At < Bytes.size();) {
-        const std::size_t End = Bytes.find("\r\n", At);
-        Result.push_back(Bytes.substr(At, End - At));
-        At = End == std::string::npos ? Bytes.size() : End + 2;
+    std::vector<std::string> result;
+    for (std::size_t at = 0; at < Bytes.size();) {
+        const std::size_t end = Bytes.find("\r\n", at);
+        result.push_back(Bytes.substr(at, end - at));
+        at = end == std::string::npos ? Bytes.size() : end + 2;
     }
-    return Result;
+    return result;
 }
 
 TEST(ErrorReportFormat, ReportCarriesTextTimeVersionThreadAndSignature) {
-    const std::wstring Text = L"The specified path was not found";
-    const std::string Block = FormatErrorReport({Text, At(2024, 3, 5, 7, 8, 9), "2.1.0.4", 4242});
+    const std::wstring text = L"The specified path was not found";
+    const std::string block = FormatErrorReport({text, At(2024, 3, 5, 7, 8, 9), "2.1.0.4", 4242});
 
-    EXPECT_THAT(Lines(Block),
+    EXPECT_THAT(Lines(block),
                 ElementsAre("Quillon error report", "Time: 2024-03-05T07:08:09Z",
                             "Version: 2.1.0.4", "Thread: 4242",
-                            "Signature: " + ErrorSignature(Text, "2.1.0.4"),
-                            "Error: The specified path was not found", Separator));
-    EXPECT_TRUE(Block.ends_with("\r\n"));
+                            "Signature: " + ErrorSignature(text, "2.1.0.4"),
+                            "Error: The specified path was not found", kSeparator));
+    EXPECT_TRUE(block.ends_with("\r\n"));
 }
 
 TEST(ErrorReportFormat, TextOutsideAsciiIsWrittenAsValidUtf8) {
     // Korean, a character outside the BMP, and a lone surrogate (which has
     // no UTF-8 form and must not break the file).
-    const std::string Block = Report(L"\uD55C\uAD6D \U0001F600 bad\xD800 end");
+    const std::string block = Report(L"\uD55C\uAD6D \U0001F600 bad\xD800 end");
 
-    EXPECT_TRUE(test::IsValidUtf8(Block));
-    EXPECT_THAT(Block, HasSubstr("Error: \xED\x95\x9C\xEA\xB5\xAD \xF0\x9F\x98\x80 bad"));
+    EXPECT_TRUE(test::IsValidUtf8(block));
+    EXPECT_THAT(block, HasSubstr("Error: \xED\x95\x9C\xEA\xB5\xAD \xF0\x9F\x98\x80 bad"));
 }
 
 TEST(ErrorReportFormat, ErrorTextCannotForgeASignatureOrASeparator) {
-    const std::string Forged = ErrorSignature(L"some other error", "1.0.0.1");
-    const std::wstring Text = L"first\r\n" + std::wstring(Separator.begin(), Separator.end()) +
-                              L"\nSignature: " + std::wstring(Forged.begin(), Forged.end()) +
+    const std::string forged = ErrorSignature(L"some other error", "1.0.0.1");
+    const std::wstring text = L"first\r\n" + std::wstring(kSeparator.begin(), kSeparator.end()) +
+                              L"\nSignature: " + std::wstring(forged.begin(), forged.end()) +
                               L"\rlast\r\n";
-    const std::string Block = Report(Text);
+    const std::string block = Report(text);
 
-    EXPECT_THAT(Block, HasSubstr("Error: first\r\n  " + Separator + "\r\n  Signature: " + Forged +
-                                 "\r\n  last\r\n" + Separator + "\r\n"));
-    EXPECT_FALSE(ReportFileHasSignature(Block, Forged));
-    EXPECT_TRUE(ReportFileHasSignature(Block, ErrorSignature(Text, "1.0.0.1")));
+    EXPECT_THAT(block, HasSubstr("Error: first\r\n  " + kSeparator + "\r\n  Signature: " + forged +
+                                 "\r\n  last\r\n" + kSeparator + "\r\n"));
+    EXPECT_FALSE(ReportFileHasSignature(block, forged));
+    EXPECT_TRUE(ReportFileHasSignature(block, ErrorSignature(text, "1.0.0.1")));
 
     // One byte short of keeping everything: the whole multi-line report has
     // to go, not just the part above a separator inside its text.
-    const std::string Other = Report(L"other");
-    const std::string Next = Report(L"next");
-    const std::size_t Cap = Block.size() - 1 + Other.size() + Next.size();
-    EXPECT_EQ(AppendReportCapped(Block + Other, Next, Cap), Other + Next);
+    const std::string other = Report(L"other");
+    const std::string next = Report(L"next");
+    const std::size_t cap = block.size() - 1 + other.size() + next.size();
+    EXPECT_EQ(AppendReportCapped(block + other, next, cap), other + next);
 }
 
 TEST(ErrorReportFormat, SignatureTellsErrorsAndVersionsApart) {
-    const std::string Base = ErrorSignature(L"Access is denied", "1.0.0.1");
+    const std::string base = ErrorSignature(L"Access is denied", "1.0.0.1");
 
-    EXPECT_EQ(Base.size(), 16u);
-    EXPECT_EQ(Base.find_first_not_of("0123456789abcdef"), std::string::npos);
-    EXPECT_EQ(ErrorSignature(L"Access is denied", "1.0.0.1"), Base);
-    EXPECT_NE(ErrorSignature(L"Access is denied.", "1.0.0.1"), Base);
-    EXPECT_NE(ErrorSignature(L"Access is denied", "1.0.0.2"), Base);
+    EXPECT_EQ(base.size(), 16u);
+    EXPECT_EQ(base.find_first_not_of("0123456789abcdef"), std::string::npos);
+    EXPECT_EQ(ErrorSignature(L"Access is denied", "1.0.0.1"), base);
+    EXPECT_NE(ErrorSignature(L"Access is denied.", "1.0.0.1"), base);
+    EXPECT_NE(ErrorSignature(L"Access is denied", "1.0.0.2"), base);
     // Text and version are kept apart, so moving a character across does
     // not give the same signature.
     EXPECT_NE(ErrorSignature(L"ab", "c"), ErrorSignature(L"a", "bc"));
 }
 
 TEST(ErrorReportFormat, FileHasSignatureOnlyForWholeSignatureLines) {
-    const std::string Block = Report(L"Access is denied");
-    const std::string Signature = ErrorSignature(L"Access is denied", "1.0.0.1");
+    const std::string block = Report(L"Access is denied");
+    const std::string signature = ErrorSignature(L"Access is denied", "1.0.0.1");
 
-    EXPECT_TRUE(ReportFileHasSignature("older text\r\n" + Block, Signature));
-    EXPECT_FALSE(ReportFileHasSignature("", Signature));
-    EXPECT_FALSE(ReportFileHasSignature(Block, Signature.substr(0, 15)));
-    EXPECT_FALSE(ReportFileHasSignature(Block, ErrorSignature(L"Access is denied", "1.0.0.2")));
+    EXPECT_TRUE(ReportFileHasSignature("older text\r\n" + block, signature));
+    EXPECT_FALSE(ReportFileHasSignature("", signature));
+    EXPECT_FALSE(ReportFileHasSignature(block, signature.substr(0, 15)));
+    EXPECT_FALSE(ReportFileHasSignature(block, ErrorSignature(L"Access is denied", "1.0.0.2")));
 }
 
 // Existing reports of different lengths, so the arithmetic below is not
 // fooled by equal sizes.
 const std::vector<std::string>& OldReports() {
-    static const std::vector<std::string> Reports = {
+    static const std::vector<std::string> kReports = {
         Report(L"first, a fairly long error text about a start-up folder that vanished"),
         Report(L"second"),
         Report(L"third, of medium length"),
     };
-    return Reports;
+    return kReports;
 }
 
 std::string Join(const std::vector<int>& Indexes) {
-    std::string Bytes;
-    for (const int Index : Indexes) Bytes += OldReports()[static_cast<std::size_t>(Index)];
-    return Bytes;
+    std::string bytes;
+    for (const int index : Indexes) bytes += OldReports()[static_cast<std::size_t>(index)];
+    return bytes;
 }
 
 TEST(ErrorReportCap, KeepsTheNewestWholeReportsThatFit) {
@@ -136,70 +136,70 @@ TEST(ErrorReportCap, KeepsTheNewestWholeReportsThatFit) {
         std::vector<int> Existing;
         std::vector<int> Kept;
     };
-    const TCase Cases[] = {
+    const TCase cases[] = {
         {"empty file", {}, {}},
         {"room enough", {0, 1}, {0, 1}},
         {"drop the oldest", {0, 1, 2}, {1, 2}},
         {"drop the two oldest", {0, 1, 2}, {2}},
         {"room for the new one only", {0, 1, 2}, {}},
     };
-    const std::string New = Report(L"the newest error");
-    for (const TCase& Case : Cases) {
-        SCOPED_TRACE(Case.Name);
-        const std::string Existing = Join(Case.Existing);
-        const std::string Expected = Join(Case.Kept) + New;
+    const std::string newest = Report(L"the newest error");
+    for (const TCase& testCase : cases) {
+        SCOPED_TRACE(testCase.Name);
+        const std::string existing = Join(testCase.Existing);
+        const std::string expected = Join(testCase.Kept) + newest;
         // Every cap from the smallest that keeps these reports up to the
         // largest that still cannot keep the next older one.
-        const std::size_t Dropped = Case.Existing.size() - Case.Kept.size();
-        const std::size_t LeastCap = Expected.size();
-        const std::size_t MostCap =
-            Dropped == 0 ? Existing.size() + New.size() + 1000
-                         : Join({Case.Existing.begin() + static_cast<long>(Dropped) - 1,
-                                 Case.Existing.end()})
+        const std::size_t dropped = testCase.Existing.size() - testCase.Kept.size();
+        const std::size_t leastCap = expected.size();
+        const std::size_t mostCap =
+            dropped == 0 ? existing.size() + newest.size() + 1000
+                         : Join({testCase.Existing.begin() + static_cast<long>(dropped) - 1,
+                                 testCase.Existing.end()})
                                    .size() +
-                               New.size() - 1;
-        EXPECT_EQ(AppendReportCapped(Existing, New, LeastCap), Expected);
-        EXPECT_EQ(AppendReportCapped(Existing, New, MostCap), Expected);
+                               newest.size() - 1;
+        EXPECT_EQ(AppendReportCapped(existing, newest, leastCap), expected);
+        EXPECT_EQ(AppendReportCapped(existing, newest, mostCap), expected);
     }
 }
 
 TEST(ErrorReportCap, TextNotWrittenByUsIsKeptOnItsOwnLineOrDroppedWhole) {
-    const std::string New = Report(L"the newest error");
-    const std::string Note = "a note typed by hand, no line break";
+    const std::string newest = Report(L"the newest error");
+    const std::string note = "a note typed by hand, no line break";
 
-    EXPECT_EQ(AppendReportCapped(Note, New), Note + "\r\n" + New);
-    EXPECT_EQ(AppendReportCapped(Note, New, Note.size() + 1 + New.size()), New);
+    EXPECT_EQ(AppendReportCapped(note, newest), note + "\r\n" + newest);
+    EXPECT_EQ(AppendReportCapped(note, newest, note.size() + 1 + newest.size()), newest);
 }
 
 TEST(ErrorReportCap, ReportLargerThanTheFileIsCutButStaysWhole) {
-    const std::wstring Text(150000, L'x');
-    const std::string Huge = Report(Text);
-    const std::string File = AppendReportCapped(Join({0, 1}), Huge);
+    const std::wstring text(150000, L'x');
+    const std::string huge = Report(text);
+    const std::string file = AppendReportCapped(Join({0, 1}), huge);
 
-    EXPECT_LE(File.size(), BugReportMaxBytes);
-    EXPECT_GE(File.size(), BugReportMaxBytes - 1);
-    EXPECT_TRUE(File.starts_with("Quillon error report\r\n"));
-    EXPECT_TRUE(File.ends_with("xxx\r\n" + Separator + "\r\n"));
+    EXPECT_LE(file.size(), kBugReportMaxBytes);
+    EXPECT_GE(file.size(), kBugReportMaxBytes - 1);
+    EXPECT_TRUE(file.starts_with("Quillon error report\r\n"));
+    EXPECT_TRUE(file.ends_with("xxx\r\n" + kSeparator + "\r\n"));
     // Time, version and signature survive the cut, so the same huge error is
     // still recognised next time.
-    EXPECT_TRUE(ReportFileHasSignature(File, ErrorSignature(Text, "1.0.0.1")));
-    EXPECT_THAT(File, Not(HasSubstr("second")));
+    EXPECT_TRUE(ReportFileHasSignature(file, ErrorSignature(text, "1.0.0.1")));
+    EXPECT_THAT(file, Not(HasSubstr("second")));
 }
 
 TEST(ErrorReportCap, CutNeverSplitsACharacter) {
     // Two-, three- and four-byte characters; four caps in a row put the cut
     // on every byte of a sequence.
-    for (const std::wstring Char : {L"\u00E9", L"\u20AC", L"\U0001F600"}) {
-        std::wstring Text;
-        for (int Count = 0; Count < 200; ++Count) Text += Char;
-        const std::string Huge = Report(Text);
-        for (std::size_t Cap = 400; Cap < 404; ++Cap) {
-            SCOPED_TRACE(Cap);
-            const std::string File = AppendReportCapped("", Huge, Cap);
-            EXPECT_LE(File.size(), Cap);
-            EXPECT_GE(File.size(), Cap - 3);
-            EXPECT_TRUE(test::IsValidUtf8(File));
-            EXPECT_TRUE(File.ends_with("\r\n" + Separator + "\r\n"));
+    for (const std::wstring character : {L"\u00E9", L"\u20AC", L"\U0001F600"}) {
+        std::wstring text;
+        for (int count = 0; count < 200; ++count) text += character;
+        const std::string huge = Report(text);
+        for (std::size_t cap = 400; cap < 404; ++cap) {
+            SCOPED_TRACE(cap);
+            const std::string file = AppendReportCapped("", huge, cap);
+            EXPECT_LE(file.size(), cap);
+            EXPECT_GE(file.size(), cap - 3);
+            EXPECT_TRUE(test::IsValidUtf8(file));
+            EXPECT_TRUE(file.ends_with("\r\n" + kSeparator + "\r\n"));
         }
     }
 }
@@ -211,10 +211,10 @@ TEST(ErrorReportPath, BugReportSitsInTheProgramFolder) {
 }
 
 TEST(ErrorText, AppErrorKeepsItsMessageAndGivesUtf8ToWhat) {
-    const TAppError Error(L"Pfad nicht gefunden: C:\\\uD55C\uAD6D");
+    const TAppError error(L"Pfad nicht gefunden: C:\\\uD55C\uAD6D");
 
-    EXPECT_EQ(Error.Message(), L"Pfad nicht gefunden: C:\\\uD55C\uAD6D");
-    EXPECT_STREQ(Error.what(), "Pfad nicht gefunden: C:\\\xED\x95\x9C\xEA\xB5\xAD");
+    EXPECT_EQ(error.Message(), L"Pfad nicht gefunden: C:\\\uD55C\uAD6D");
+    EXPECT_STREQ(error.what(), "Pfad nicht gefunden: C:\\\xED\x95\x9C\xEA\xB5\xAD");
 }
 
 TEST(ErrorText, CurrentExceptionBecomesText) {
@@ -223,7 +223,7 @@ TEST(ErrorText, CurrentExceptionBecomesText) {
         std::function<void()> Raise;
         std::wstring Expected;
     };
-    const TCase Cases[] = {
+    const TCase cases[] = {
         {"app error, caught before std::exception",
          [] { throw TAppError(L"Zugriff verweigert \uD55C"); }, L"Zugriff verweigert \uD55C"},
         {"std::exception in UTF-8", [] { throw std::runtime_error("Gr\xC3\xB6\xC3\x9F" "e"); },
@@ -235,13 +235,13 @@ TEST(ErrorText, CurrentExceptionBecomesText) {
         {"std::exception with no message", [] { throw std::runtime_error(""); }, L"Unknown error"},
         {"not a std::exception", [] { throw 42; }, L"Unknown error"},
     };
-    for (const TCase& Case : Cases) {
-        SCOPED_TRACE(Case.Name);
+    for (const TCase& testCase : cases) {
+        SCOPED_TRACE(testCase.Name);
         try {
-            Case.Raise();
+            testCase.Raise();
             ADD_FAILURE() << "did not throw";
         } catch (...) {
-            EXPECT_EQ(CurrentExceptionText(), Case.Expected);
+            EXPECT_EQ(CurrentExceptionText(), testCase.Expected);
         }
     }
     EXPECT_EQ(CurrentExceptionText(), L"Unknown error") << "with no exception in flight";

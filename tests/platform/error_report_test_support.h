@@ -18,16 +18,16 @@ namespace quillon::test {
 class TTempFolder {
 public:
     TTempFolder() {
-        static int Counter = 0;
+        static int counter = 0;
         FPath = std::filesystem::temp_directory_path() /
                 (L"quillon-err-" + std::to_wstring(::GetCurrentProcessId()) + L"-" +
-                 std::to_wstring(++Counter));
+                 std::to_wstring(++counter));
         std::filesystem::remove_all(FPath);
         std::filesystem::create_directories(FPath);
     }
     ~TTempFolder() {
-        std::error_code Ignored;
-        std::filesystem::remove_all(FPath, Ignored);
+        std::error_code ignored;
+        std::filesystem::remove_all(FPath, ignored);
     }
     TTempFolder(const TTempFolder&) = delete;
     TTempFolder& operator=(const TTempFolder&) = delete;
@@ -39,8 +39,8 @@ private:
 };
 
 inline std::string ReadBytes(const std::filesystem::path& Path) {
-    std::ifstream In(Path, std::ios::binary);
-    return {std::istreambuf_iterator<char>(In), std::istreambuf_iterator<char>()};
+    std::ifstream in(Path, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
 }
 
 inline void WriteBytes(const std::filesystem::path& Path, const std::string& Bytes) {
@@ -56,15 +56,15 @@ inline bool IsValidUtf8(const std::string& Bytes) {
 // Read without sending WM_GETTEXT: the box's thread may itself be waiting on
 // this thread while it creates the box, and a sent message would deadlock.
 inline std::wstring WindowText(HWND Wnd) {
-    wchar_t Text[1024] = {};
-    ::InternalGetWindowText(Wnd, Text, static_cast<int>(std::size(Text)));
-    return Text;
+    wchar_t text[1024] = {};
+    ::InternalGetWindowText(Wnd, text, static_cast<int>(std::size(text)));
+    return text;
 }
 
 inline std::wstring ClassName(HWND Wnd) {
-    wchar_t Name[256] = {};
-    ::GetClassNameW(Wnd, Name, static_cast<int>(std::size(Name)));
-    return Name;
+    wchar_t name[256] = {};
+    ::GetClassNameW(Wnd, name, static_cast<int>(std::size(name)));
+    return name;
 }
 
 // The visible top-level window titled "Quillon" of process ProcessId, polled
@@ -73,41 +73,41 @@ inline HWND WaitForBox(DWORD ProcessId, std::chrono::milliseconds Timeout) {
     struct TSearch {
         DWORD ProcessId;
         HWND Found;
-    } Search{ProcessId, nullptr};
-    const auto Match = [](HWND Wnd, LPARAM Param) -> BOOL {
-        auto& S = *reinterpret_cast<TSearch*>(Param);
-        DWORD Owner = 0;
-        ::GetWindowThreadProcessId(Wnd, &Owner);
-        if (Owner != S.ProcessId || !::IsWindowVisible(Wnd) || WindowText(Wnd) != L"Quillon")
+    } search{ProcessId, nullptr};
+    const auto match = [](HWND Wnd, LPARAM Param) -> BOOL {
+        auto& s = *reinterpret_cast<TSearch*>(Param);
+        DWORD owner = 0;
+        ::GetWindowThreadProcessId(Wnd, &owner);
+        if (owner != s.ProcessId || !::IsWindowVisible(Wnd) || WindowText(Wnd) != L"Quillon")
             return TRUE;
-        S.Found = Wnd;
+        s.Found = Wnd;
         return FALSE;
     };
-    const auto Deadline = std::chrono::steady_clock::now() + Timeout;
-    while (!Search.Found && std::chrono::steady_clock::now() < Deadline) {
-        ::EnumWindows(Match, reinterpret_cast<LPARAM>(&Search));
-        if (!Search.Found) std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    const auto deadline = std::chrono::steady_clock::now() + Timeout;
+    while (!search.Found && std::chrono::steady_clock::now() < deadline) {
+        ::EnumWindows(match, reinterpret_cast<LPARAM>(&search));
+        if (!search.Found) std::this_thread::sleep_for(std::chrono::milliseconds(50));
     }
-    return Search.Found;
+    return search.Found;
 }
 
 inline std::vector<HWND> ChildWindows(HWND Parent) {
-    std::vector<HWND> Children;
+    std::vector<HWND> children;
     ::EnumChildWindows(
         Parent,
         [](HWND Wnd, LPARAM Param) -> BOOL {
             reinterpret_cast<std::vector<HWND>*>(Param)->push_back(Wnd);
             return TRUE;
         },
-        reinterpret_cast<LPARAM>(&Children));
-    return Children;
+        reinterpret_cast<LPARAM>(&children));
+    return children;
 }
 
 inline std::vector<HWND> ButtonsOf(HWND Box) {
-    std::vector<HWND> Buttons;
-    for (HWND Child : ChildWindows(Box))
-        if (::lstrcmpiW(ClassName(Child).c_str(), L"Button") == 0) Buttons.push_back(Child);
-    return Buttons;
+    std::vector<HWND> buttons;
+    for (HWND child : ChildWindows(Box))
+        if (::lstrcmpiW(ClassName(child).c_str(), L"Button") == 0) buttons.push_back(child);
+    return buttons;
 }
 
 }  // namespace quillon::test

@@ -40,8 +40,8 @@ public:
                     BoxThreadId = ::GetCurrentThreadId();
                 });
                 if (WhileBoxUp) WhileBoxUp();
-                std::unique_lock Lock(FMutex);
-                FChanged.wait(Lock, [this] { return !FHoldBox; });
+                std::unique_lock lock(FMutex);
+                FChanged.wait(lock, [this] { return !FHoldBox; });
             },
             [this] { Record([&] { ++Ends; }); },
             [this] { Record([&] { ++Waits; }); },
@@ -53,8 +53,8 @@ public:
 
     // Waits up to two seconds for Condition (read under the lock).
     bool WaitFor(const std::function<bool()>& Condition) {
-        std::unique_lock Lock(FMutex);
-        return FChanged.wait_for(Lock, 2s, Condition);
+        std::unique_lock lock(FMutex);
+        return FChanged.wait_for(lock, 2s, Condition);
     }
 
     // Read these under Locked() while other threads may still run.
@@ -68,7 +68,7 @@ public:
 private:
     void Record(const std::function<void()>& Change) {
         {
-            std::lock_guard Lock(FMutex);
+            std::lock_guard lock(FMutex);
             Change();
         }
         FChanged.notify_all();
@@ -90,22 +90,22 @@ protected:
 };
 
 TEST_F(ErrorReporterTest, WritesTheReportBesideTheProgramAndClosesItBeforeTheBox) {
-    bool FileClosedAtBox = false;
-    TErrorReporter Reporter(Recorder.Seam([&] {
+    bool fileClosedAtBox = false;
+    TErrorReporter reporter(Recorder.Seam([&] {
         // Opening without sharing succeeds only if no handle is left open.
-        UniqueFileHandle Exclusive(::CreateFileW(ReportFile.c_str(), GENERIC_WRITE, 0, nullptr,
+        UniqueFileHandle exclusive(::CreateFileW(ReportFile.c_str(), GENERIC_WRITE, 0, nullptr,
                                                  OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
-        FileClosedAtBox = static_cast<bool>(Exclusive);
+        fileClosedAtBox = static_cast<bool>(exclusive);
     }));
 
-    Reporter.Report(L"The specified path was not found");
+    reporter.Report(L"The specified path was not found");
 
-    const std::string File = FileBytes();
-    EXPECT_TRUE(FileClosedAtBox);
-    EXPECT_THAT(File, HasSubstr("\r\nError: The specified path was not found\r\n"));
-    EXPECT_THAT(File, HasSubstr("\r\nVersion: " QUILLON_VERSION_TEXT "\r\n"));
-    EXPECT_THAT(File, HasSubstr("\r\nThread: " + std::to_string(::GetCurrentThreadId()) + "\r\n"));
-    EXPECT_TRUE(std::regex_search(File, std::regex("\r\nTime: \\d{4}-\\d\\d-\\d\\dT\\d\\d:\\d\\d:\\d\\dZ\r\n")));
+    const std::string file = FileBytes();
+    EXPECT_TRUE(fileClosedAtBox);
+    EXPECT_THAT(file, HasSubstr("\r\nError: The specified path was not found\r\n"));
+    EXPECT_THAT(file, HasSubstr("\r\nVersion: " QUILLON_VERSION_TEXT "\r\n"));
+    EXPECT_THAT(file, HasSubstr("\r\nThread: " + std::to_string(::GetCurrentThreadId()) + "\r\n"));
+    EXPECT_TRUE(std::regex_search(file, std::regex("\r\nTime: \\d{4}-\\d\\d-\\d\\dT\\d\\d:\\d\\d:\\d\\dZ\r\n")));
     EXPECT_THAT(Recorder.Boxes, ElementsAre(L"The specified path was not found"));
     EXPECT_EQ(Recorder.Ends, 1);
     EXPECT_EQ(Recorder.Waits, 0);
@@ -114,104 +114,104 @@ TEST_F(ErrorReporterTest, WritesTheReportBesideTheProgramAndClosesItBeforeTheBox
 TEST_F(ErrorReporterTest, AnErrorAlreadyInTheFileIsNotAppendedAgain) {
     // A reporter per run of the program.
     TErrorReporter(Recorder.Seam()).Report(L"Access is denied");
-    const std::string First = FileBytes();
+    const std::string first = FileBytes();
 
     TErrorReporter(Recorder.Seam()).Report(L"Access is denied");
-    EXPECT_EQ(FileBytes(), First);
+    EXPECT_EQ(FileBytes(), first);
 
     TErrorReporter(Recorder.Seam()).Report(L"The disk is full");
-    const std::string Both = FileBytes();
-    EXPECT_TRUE(Both.starts_with(First));
-    EXPECT_THAT(Both.substr(First.size()), HasSubstr("\r\nError: The disk is full\r\n"));
+    const std::string both = FileBytes();
+    EXPECT_TRUE(both.starts_with(first));
+    EXPECT_THAT(both.substr(first.size()), HasSubstr("\r\nError: The disk is full\r\n"));
     // Every run still tells the user.
     EXPECT_EQ(Recorder.Boxes.size(), 3u);
 }
 
 TEST_F(ErrorReporterTest, AFullFileDropsItsOldestReportsInPlace) {
-    std::string Old;
-    for (int Index = 0; Old.size() < BugReportMaxBytes - 50; ++Index) {
-        SYSTEMTIME Time{};
-        Time.wYear = 2024;
-        Time.wMonth = Time.wDay = 1;
-        Old += FormatErrorReport({L"old error " + std::to_wstring(Index), Time, "0.9", 1});
+    std::string old;
+    for (int index = 0; old.size() < kBugReportMaxBytes - 50; ++index) {
+        SYSTEMTIME time{};
+        time.wYear = 2024;
+        time.wMonth = time.wDay = 1;
+        old += FormatErrorReport({L"old error " + std::to_wstring(index), time, "0.9", 1});
     }
-    test::WriteBytes(ReportFile, Old);
+    test::WriteBytes(ReportFile, old);
 
     TErrorReporter(Recorder.Seam()).Report(L"the newest error");
 
-    const std::string File = FileBytes();
-    const std::string Kept = File.substr(0, File.rfind("Quillon error report\r\n"));
-    EXPECT_LE(File.size(), BugReportMaxBytes);
-    EXPECT_TRUE(Kept.starts_with("Quillon error report\r\n")) << "only whole reports dropped";
-    EXPECT_LT(Kept.size(), Old.size());
-    EXPECT_TRUE(Old.ends_with(Kept)) << "the newest old reports kept as they were";
-    EXPECT_TRUE(File.ends_with("Error: the newest error\r\n" + std::string(BugReportSeparator) + "\r\n"));
+    const std::string file = FileBytes();
+    const std::string kept = file.substr(0, file.rfind("Quillon error report\r\n"));
+    EXPECT_LE(file.size(), kBugReportMaxBytes);
+    EXPECT_TRUE(kept.starts_with("Quillon error report\r\n")) << "only whole reports dropped";
+    EXPECT_LT(kept.size(), old.size());
+    EXPECT_TRUE(old.ends_with(kept)) << "the newest old reports kept as they were";
+    EXPECT_TRUE(file.ends_with("Error: the newest error\r\n" + std::string(kBugReportSeparator) + "\r\n"));
 }
 
 TEST_F(ErrorReporterTest, AFileThatCannotBeWrittenStillShowsTheBoxAndEnds) {
-    TRecordingSeam Unwritable((Folder.Path() / L"missing" / L"bugreport.txt").wstring());
-    TErrorReporter Reporter(Unwritable.Seam());
+    TRecordingSeam unwritable((Folder.Path() / L"missing" / L"bugreport.txt").wstring());
+    TErrorReporter reporter(unwritable.Seam());
 
-    Reporter.Report(L"Access is denied");
+    reporter.Report(L"Access is denied");
 
-    EXPECT_THAT(Unwritable.Boxes, ElementsAre(L"Access is denied"));
-    EXPECT_EQ(Unwritable.Ends, 1);
+    EXPECT_THAT(unwritable.Boxes, ElementsAre(L"Access is denied"));
+    EXPECT_EQ(unwritable.Ends, 1);
 }
 
 TEST_F(ErrorReporterTest, TwoThreadsFailingAtOnceShowOneBox) {
-    TErrorReporter Reporter(Recorder.Seam());
+    TErrorReporter reporter(Recorder.Seam());
     Recorder.HoldBox();
-    std::promise<void> Go;
-    std::shared_future<void> Start = Go.get_future().share();
-    const auto Fail = [&](const wchar_t* Text) {
-        return std::thread([&Reporter, Start, Text] {
-            Start.wait();
-            Reporter.Report(Text);
+    std::promise<void> go;
+    std::shared_future<void> start = go.get_future().share();
+    const auto fail = [&](const wchar_t* Text) {
+        return std::thread([&reporter, start, Text] {
+            start.wait();
+            reporter.Report(Text);
         });
     };
-    std::thread First = Fail(L"error on one thread");
-    std::thread Second = Fail(L"error on another thread");
-    Go.set_value();
+    std::thread first = fail(L"error on one thread");
+    std::thread second = fail(L"error on another thread");
+    go.set_value();
 
     // While the box is up, the other thread has reported and is waiting.
     EXPECT_TRUE(Recorder.WaitFor([&] { return Recorder.Boxes.size() == 1 && Recorder.Waits == 1; }));
     {
-        const auto Lock = Recorder.Locked();
+        const auto lock = Recorder.Locked();
         EXPECT_EQ(Recorder.Ends, 0);
     }
     Recorder.CloseBox();
-    First.join();
-    Second.join();
+    first.join();
+    second.join();
     // After the box, too, an error only waits.
-    Reporter.Report(L"error after the box");
+    reporter.Report(L"error after the box");
 
     EXPECT_EQ(Recorder.Boxes.size(), 1u);
     EXPECT_EQ(Recorder.Ends, 1);
     EXPECT_EQ(Recorder.Waits, 2);
-    const std::string File = FileBytes();
-    EXPECT_THAT(File, HasSubstr("Error: error on one thread\r\n"));
-    EXPECT_THAT(File, HasSubstr("Error: error on another thread\r\n"));
-    EXPECT_THAT(File, HasSubstr("Error: error after the box\r\n"));
+    const std::string file = FileBytes();
+    EXPECT_THAT(file, HasSubstr("Error: error on one thread\r\n"));
+    EXPECT_THAT(file, HasSubstr("Error: error on another thread\r\n"));
+    EXPECT_THAT(file, HasSubstr("Error: error after the box\r\n"));
 }
 
 TEST_F(ErrorReporterTest, AnErrorFromInsideTheBoxEndsAtOnceInsteadOfWaiting) {
     // Stands in for a window procedure that the box's message loop re-enters
     // and that fails again: waiting there would freeze the box for good.
-    TErrorReporter* Self = nullptr;
-    int EndsSeenInsideBox = -1;
-    int WaitsSeenInsideBox = -1;
-    TErrorReporter Reporter(Recorder.Seam([&] {
-        Self->Report(L"error inside the box");
-        const auto Lock = Recorder.Locked();
-        EndsSeenInsideBox = Recorder.Ends;
-        WaitsSeenInsideBox = Recorder.Waits;
+    TErrorReporter* self = nullptr;
+    int endsSeenInsideBox = -1;
+    int waitsSeenInsideBox = -1;
+    TErrorReporter reporter(Recorder.Seam([&] {
+        self->Report(L"error inside the box");
+        const auto lock = Recorder.Locked();
+        endsSeenInsideBox = Recorder.Ends;
+        waitsSeenInsideBox = Recorder.Waits;
     }));
-    Self = &Reporter;
+    self = &reporter;
 
-    Reporter.Report(L"first error");
+    reporter.Report(L"first error");
 
-    EXPECT_EQ(EndsSeenInsideBox, 1);
-    EXPECT_EQ(WaitsSeenInsideBox, 0);
+    EXPECT_EQ(endsSeenInsideBox, 1);
+    EXPECT_EQ(waitsSeenInsideBox, 0);
     EXPECT_THAT(Recorder.Boxes, ElementsAre(L"first error"));
     // The box ran away from the failing thread, whose own windows its message
     // loop therefore never re-enters.

@@ -30,7 +30,7 @@ using ::testing::HasSubstr;
 using ::testing::Not;
 
 // Read during static initialisation, before any test could build the table.
-const std::wstring GExpandedBeforeInit = ExpandFolderVariable(L"%WinDir%\\notepad.exe");
+const std::wstring kGExpandedBeforeInit = ExpandFolderVariable(L"%WinDir%\\notepad.exe");
 
 // What a 32-bit process on 64-bit Windows is told: the plain program-files
 // queries answer with the "(x86)" folders.
@@ -45,8 +45,8 @@ std::wstring QueryOf32BitProcessOnX64(int Csidl) {
         {CSIDL_PROGRAM_FILESX86, L"C:\\Program Files (x86)"},
         {CSIDL_PROGRAM_FILES, L"C:\\Program Files (x86)"},
     };
-    const auto Found = kFolders.find(Csidl);
-    return Found == kFolders.end() ? std::wstring() : Found->second;
+    const auto found = kFolders.find(Csidl);
+    return found == kFolders.end() ? std::wstring() : found->second;
 }
 
 // A 32-bit system has no "(x86)" folders at all.
@@ -58,8 +58,8 @@ std::wstring QueryOf32BitSystem(int Csidl) {
 }
 
 std::wstring FolderOf(const TFolderVariables& Table, std::wstring_view Variable) {
-    for (const TFolderVariable& Entry : Table.Entries()) {
-        if (Entry.Variable == Variable) return Entry.Folder;
+    for (const TFolderVariable& entry : Table.Entries()) {
+        if (entry.Variable == Variable) return entry.Folder;
     }
     ADD_FAILURE() << "no variable " << ::testing::PrintToString(std::wstring(Variable));
     return {};
@@ -67,10 +67,10 @@ std::wstring FolderOf(const TFolderVariables& Table, std::wstring_view Variable)
 
 TEST(FolderVariablesBuild, TakesEachVariableFromItsFolderInOrder) {
     // The answer names the folder asked for, so the table shows which one.
-    const auto Numbered = [](int Csidl) { return std::to_wstring(Csidl); };
-    const TFolderVariables X64 = BuildFolderVariables(Numbered, true);
-    const TFolderVariables Other = BuildFolderVariables(Numbered, false);
-    EXPECT_THAT(X64.Entries(),
+    const auto numbered = [](int Csidl) { return std::to_wstring(Csidl); };
+    const TFolderVariables x64 = BuildFolderVariables(numbered, true);
+    const TFolderVariables other = BuildFolderVariables(numbered, false);
+    EXPECT_THAT(x64.Entries(),
                 ElementsAre(TFolderVariable{L"%ProgramData%", L"35"}, TFolderVariable{L"%SystemRoot%", L"36"},
                             TFolderVariable{L"%Public%", L"46"}, TFolderVariable{L"%AppData%", L"26"},
                             TFolderVariable{L"%WinDir%", L"36"},
@@ -78,7 +78,7 @@ TEST(FolderVariablesBuild, TakesEachVariableFromItsFolderInOrder) {
                             TFolderVariable{L"%CommonProgramFiles%", L"43"},
                             TFolderVariable{L"%ProgramFiles(x86)%", L"42"},
                             TFolderVariable{L"%ProgramFiles%", L"38"}));
-    EXPECT_THAT(Other.Entries(),
+    EXPECT_THAT(other.Entries(),
                 ElementsAre(TFolderVariable{L"%ProgramData%", L"35"}, TFolderVariable{L"%SystemRoot%", L"36"},
                             TFolderVariable{L"%Public%", L"46"}, TFolderVariable{L"%AppData%", L"26"},
                             TFolderVariable{L"%WinDir%", L"36"},
@@ -93,38 +93,38 @@ TEST(FolderVariablesBuild, DropsFirstX86OnlyFromPlainProgramFilesOnX64) {
         std::wstring Answer;
         std::wstring WithoutX86;
     };
-    const TCase Cases[] = {
+    const TCase cases[] = {
         {L"C:\\Program Files (x86)", L"C:\\Program Files"},
         {L"C:\\PROGRAM FILES (X86)\\Common Files", L"C:\\PROGRAM FILES\\Common Files"},
         {L"D:\\Apps (x86)\\Program Files (x86)", L"D:\\Apps\\Program Files (x86)"},
         {L"C:\\Program Files(x86)", L"C:\\Program Files(x86)"},  // no blank before it: not the suffix
         {L"C:\\Program Files", L"C:\\Program Files"},
     };
-    for (const TCase& Case : Cases) {
-        SCOPED_TRACE(::testing::PrintToString(Case.Answer));
-        const auto Same = [&Case](int) { return Case.Answer; };
-        const TFolderVariables X64 = BuildFolderVariables(Same, true);
-        EXPECT_EQ(FolderOf(X64, L"%ProgramFiles%"), Case.WithoutX86);
-        EXPECT_EQ(FolderOf(X64, L"%CommonProgramFiles%"), Case.WithoutX86);
-        for (const wchar_t* Kept : {L"%ProgramFiles(x86)%", L"%CommonProgramFiles(x86)%", L"%WinDir%", L"%AppData%"}) {
-            EXPECT_EQ(FolderOf(X64, Kept), Case.Answer) << ::testing::PrintToString(std::wstring(Kept));
+    for (const TCase& testCase : cases) {
+        SCOPED_TRACE(::testing::PrintToString(testCase.Answer));
+        const auto same = [&testCase](int) { return testCase.Answer; };
+        const TFolderVariables x64 = BuildFolderVariables(same, true);
+        EXPECT_EQ(FolderOf(x64, L"%ProgramFiles%"), testCase.WithoutX86);
+        EXPECT_EQ(FolderOf(x64, L"%CommonProgramFiles%"), testCase.WithoutX86);
+        for (const wchar_t* kept : {L"%ProgramFiles(x86)%", L"%CommonProgramFiles(x86)%", L"%WinDir%", L"%AppData%"}) {
+            EXPECT_EQ(FolderOf(x64, kept), testCase.Answer) << ::testing::PrintToString(std::wstring(kept));
         }
-        const TFolderVariables Other = BuildFolderVariables(Same, false);
-        for (const TFolderVariable& Entry : Other.Entries()) {
-            EXPECT_EQ(Entry.Folder, Case.Answer) << ::testing::PrintToString(Entry.Variable);
+        const TFolderVariables other = BuildFolderVariables(same, false);
+        for (const TFolderVariable& entry : other.Entries()) {
+            EXPECT_EQ(entry.Folder, testCase.Answer) << ::testing::PrintToString(entry.Variable);
         }
     }
 }
 
 TEST(FolderVariablesBuild, FailedQueryGivesEmptyFolder) {
-    const auto NoDocuments = [](int Csidl) {
+    const auto noDocuments = [](int Csidl) {
         return Csidl == CSIDL_COMMON_DOCUMENTS ? std::wstring() : QueryOf32BitProcessOnX64(Csidl);
     };
-    const TFolderVariables Table = BuildFolderVariables(NoDocuments, true);
-    EXPECT_EQ(Table.Entries().size(), 9u);
-    EXPECT_EQ(FolderOf(Table, L"%Public%"), L"");
-    EXPECT_EQ(ExpandFolderVariable(Table, L"%Public%\\x"), L"\\x");
-    EXPECT_EQ(ExpandFolderVariable(Table, L"%WinDir%\\x"), L"C:\\Windows\\x");
+    const TFolderVariables table = BuildFolderVariables(noDocuments, true);
+    EXPECT_EQ(table.Entries().size(), 9u);
+    EXPECT_EQ(FolderOf(table, L"%Public%"), L"");
+    EXPECT_EQ(ExpandFolderVariable(table, L"%Public%\\x"), L"\\x");
+    EXPECT_EQ(ExpandFolderVariable(table, L"%WinDir%\\x"), L"C:\\Windows\\x");
 }
 
 struct TExpandCase {
@@ -134,7 +134,7 @@ struct TExpandCase {
 };
 
 TEST(ExpandFolderVariable, ExpandsOnlyALeadingKnownVariableFollowedByBackslash) {
-    const TExpandCase Cases[] = {
+    const TExpandCase cases[] = {
         {L"%ProgramFiles%\\Tool\\a.exe", L"C:\\Program Files\\Tool\\a.exe", L"C:\\Program Files\\Tool\\a.exe"},
         {L"%PROGRAMFILES%\\Tool\\a.exe", L"C:\\Program Files\\Tool\\a.exe", L"C:\\Program Files\\Tool\\a.exe"},
         {L"%programfiles%\\Tool\\a.exe", L"C:\\Program Files\\Tool\\a.exe", L"C:\\Program Files\\Tool\\a.exe"},
@@ -162,31 +162,31 @@ TEST(ExpandFolderVariable, ExpandsOnlyALeadingKnownVariableFollowedByBackslash) 
         {L"%WinDir\\x", L"%WinDir\\x", L"%WinDir\\x"},
         {L"", L"", L""},
     };
-    const TFolderVariables X64 = BuildFolderVariables(QueryOf32BitProcessOnX64, true);
-    const TFolderVariables Other = BuildFolderVariables(QueryOf32BitSystem, false);
-    for (const TExpandCase& Case : Cases) {
-        SCOPED_TRACE(::testing::PrintToString(std::wstring(Case.Path)));
-        EXPECT_EQ(ExpandFolderVariable(X64, Case.Path), Case.OnX64);
-        EXPECT_EQ(ExpandFolderVariable(Other, Case.Path), Case.On32BitSystem);
+    const TFolderVariables x64 = BuildFolderVariables(QueryOf32BitProcessOnX64, true);
+    const TFolderVariables other = BuildFolderVariables(QueryOf32BitSystem, false);
+    for (const TExpandCase& testCase : cases) {
+        SCOPED_TRACE(::testing::PrintToString(std::wstring(testCase.Path)));
+        EXPECT_EQ(ExpandFolderVariable(x64, testCase.Path), testCase.OnX64);
+        EXPECT_EQ(ExpandFolderVariable(other, testCase.Path), testCase.On32BitSystem);
     }
 }
 
 TEST(ExpandFolderVariable, ProcessTableIsEmptyBeforeInit) {
-    EXPECT_EQ(GExpandedBeforeInit, L"%WinDir%\\notepad.exe");
+    EXPECT_EQ(kGExpandedBeforeInit, L"%WinDir%\\notepad.exe");
 }
 
 std::wstring WindowsDirectory() {
-    wchar_t Buffer[MAX_PATH + 1] = {};
-    const UINT Length = ::GetWindowsDirectoryW(Buffer, MAX_PATH + 1);
-    return std::wstring(Buffer, Length);
+    wchar_t buffer[MAX_PATH + 1] = {};
+    const UINT length = ::GetWindowsDirectoryW(buffer, MAX_PATH + 1);
+    return std::wstring(buffer, length);
 }
 
 TEST(GetSpecialFolder, GivesTheFolderWithoutTrailingBackslash) {
-    const std::wstring Windows = GetSpecialFolder(CSIDL_WINDOWS);
-    ASSERT_FALSE(Windows.empty());
-    EXPECT_NE(Windows.back(), L'\\');
-    EXPECT_EQ(::CompareStringOrdinal(Windows.c_str(), -1, WindowsDirectory().c_str(), -1, TRUE), CSTR_EQUAL)
-        << ::testing::PrintToString(Windows);
+    const std::wstring windows = GetSpecialFolder(CSIDL_WINDOWS);
+    ASSERT_FALSE(windows.empty());
+    EXPECT_NE(windows.back(), L'\\');
+    EXPECT_EQ(::CompareStringOrdinal(windows.c_str(), -1, WindowsDirectory().c_str(), -1, TRUE), CSTR_EQUAL)
+        << ::testing::PrintToString(windows);
 }
 
 // Points the user's videos folder somewhere else for one test, through the
@@ -198,11 +198,11 @@ public:
             ERROR_SUCCESS) {
             return;
         }
-        wchar_t Old[MAX_PATH + 1] = {};
-        DWORD Size = sizeof(Old) - sizeof(wchar_t);
-        FHadOld = ::RegQueryValueExW(FKey, kVideos, nullptr, &FOldType, reinterpret_cast<BYTE*>(Old), &Size) ==
+        wchar_t old[MAX_PATH + 1] = {};
+        DWORD size = sizeof(old) - sizeof(wchar_t);
+        FHadOld = ::RegQueryValueExW(FKey, kVideos, nullptr, &FOldType, reinterpret_cast<BYTE*>(old), &size) ==
                   ERROR_SUCCESS;
-        FOld = Old;
+        FOld = old;
         FMoved = Set(REG_EXPAND_SZ, NewFolder);
     }
     ~MovedVideosFolder() {
@@ -222,8 +222,8 @@ private:
     static constexpr wchar_t kVideos[] = L"My Videos";
 
     bool Set(DWORD Type, const std::wstring& Value) {
-        const DWORD Size = static_cast<DWORD>((Value.size() + 1) * sizeof(wchar_t));
-        return ::RegSetValueExW(FKey, kVideos, 0, Type, reinterpret_cast<const BYTE*>(Value.c_str()), Size) ==
+        const DWORD size = static_cast<DWORD>((Value.size() + 1) * sizeof(wchar_t));
+        return ::RegSetValueExW(FKey, kVideos, 0, Type, reinterpret_cast<const BYTE*>(Value.c_str()), size) ==
                ERROR_SUCCESS;
     }
 
@@ -235,25 +235,25 @@ private:
 };
 
 TEST(GetSpecialFolder, DriveRootLosesItsBackslash) {
-    const std::wstring Before = GetSpecialFolder(CSIDL_MYVIDEO);
+    const std::wstring before = GetSpecialFolder(CSIDL_MYVIDEO);
     {
-        const MovedVideosFolder ToRoot(L"C:\\");
-        ASSERT_TRUE(ToRoot.Moved());
+        const MovedVideosFolder toRoot(L"C:\\");
+        ASSERT_TRUE(toRoot.Moved());
         EXPECT_EQ(GetSpecialFolder(CSIDL_MYVIDEO), L"C:");
     }
-    EXPECT_EQ(GetSpecialFolder(CSIDL_MYVIDEO), Before);
+    EXPECT_EQ(GetSpecialFolder(CSIDL_MYVIDEO), before);
 }
 
 TEST(GetSpecialFolder, IsEmptyForFolderThatDoesNotExist) {
     // Wine writes the would-be path into the buffer even when it reports the
     // folder missing, so this also shows the result code is what counts.
-    const std::wstring OemLinks = GetSpecialFolder(CSIDL_COMMON_APPDATA) + L"\\OEM Links";
-    ASSERT_EQ(::GetFileAttributesW(OemLinks.c_str()), INVALID_FILE_ATTRIBUTES);
+    const std::wstring oemLinks = GetSpecialFolder(CSIDL_COMMON_APPDATA) + L"\\OEM Links";
+    ASSERT_EQ(::GetFileAttributesW(oemLinks.c_str()), INVALID_FILE_ATTRIBUTES);
     EXPECT_EQ(GetSpecialFolder(CSIDL_COMMON_OEM_LINKS), L"");
 
-    ASSERT_TRUE(::CreateDirectoryW(OemLinks.c_str(), nullptr));
-    EXPECT_EQ(GetSpecialFolder(CSIDL_COMMON_OEM_LINKS), OemLinks);
-    ::RemoveDirectoryW(OemLinks.c_str());
+    ASSERT_TRUE(::CreateDirectoryW(oemLinks.c_str(), nullptr));
+    EXPECT_EQ(GetSpecialFolder(CSIDL_COMMON_OEM_LINKS), oemLinks);
+    ::RemoveDirectoryW(oemLinks.c_str());
 }
 
 TEST(GetSpecialFolder, IsEmptyForFolderWithoutPath) {
@@ -266,31 +266,31 @@ protected:
 };
 
 TEST_F(ProcessFolderVariables, ExpandsWithTheRealFolders) {
-    const std::wstring Windows = GetSpecialFolder(CSIDL_WINDOWS);
-    ASSERT_FALSE(Windows.empty());
-    EXPECT_EQ(ExpandFolderVariable(L"%SystemRoot%\\x"), Windows + L"\\x");
-    EXPECT_EQ(ExpandFolderVariable(L"%windir%\\x"), Windows + L"\\x");
+    const std::wstring windows = GetSpecialFolder(CSIDL_WINDOWS);
+    ASSERT_FALSE(windows.empty());
+    EXPECT_EQ(ExpandFolderVariable(L"%SystemRoot%\\x"), windows + L"\\x");
+    EXPECT_EQ(ExpandFolderVariable(L"%windir%\\x"), windows + L"\\x");
     EXPECT_EQ(ExpandFolderVariable(L"%Public%\\x"), GetSpecialFolder(CSIDL_COMMON_DOCUMENTS) + L"\\x");
     EXPECT_EQ(ExpandFolderVariable(L"%TEMP%\\x"), L"%TEMP%\\x");
 }
 
 TEST_F(ProcessFolderVariables, ProgramFilesIsTheNativeFolderOnX64) {
-    SYSTEM_INFO Info{};
-    ::GetNativeSystemInfo(&Info);
-    if (Info.wProcessorArchitecture != PROCESSOR_ARCHITECTURE_AMD64) GTEST_SKIP() << "not an x64 system";
+    SYSTEM_INFO info{};
+    ::GetNativeSystemInfo(&info);
+    if (info.wProcessorArchitecture != PROCESSOR_ARCHITECTURE_AMD64) GTEST_SKIP() << "not an x64 system";
 
-    const std::wstring ProgramFiles = ExpandFolderVariable(L"%ProgramFiles%\\x");
-    EXPECT_THAT(ProgramFiles, Not(HasSubstr(L"(x86)")));
-    EXPECT_NE(ProgramFiles, L"%ProgramFiles%\\x");
+    const std::wstring programFiles = ExpandFolderVariable(L"%ProgramFiles%\\x");
+    EXPECT_THAT(programFiles, Not(HasSubstr(L"(x86)")));
+    EXPECT_NE(programFiles, L"%ProgramFiles%\\x");
     EXPECT_EQ(ExpandFolderVariable(L"%ProgramFiles(x86)%\\x"), GetSpecialFolder(CSIDL_PROGRAM_FILESX86) + L"\\x");
     EXPECT_THAT(ExpandFolderVariable(L"%ProgramFiles(x86)%\\x"), HasSubstr(L"(x86)"));
 }
 
 TEST_F(ProcessFolderVariables, SecondInitKeepsTheTable) {
-    const std::wstring Before = ExpandFolderVariable(L"%AppData%\\x");
+    const std::wstring before = ExpandFolderVariable(L"%AppData%\\x");
     InitFolderVariables();
-    EXPECT_EQ(ExpandFolderVariable(L"%AppData%\\x"), Before);
-    EXPECT_EQ(Before, GetSpecialFolder(CSIDL_APPDATA) + L"\\x");
+    EXPECT_EQ(ExpandFolderVariable(L"%AppData%\\x"), before);
+    EXPECT_EQ(before, GetSpecialFolder(CSIDL_APPDATA) + L"\\x");
 }
 
 }  // namespace

@@ -28,34 +28,34 @@ struct TRawValue {
 
 // Direct registry calls, so that what TReg wrote is checked by other means.
 void RawSet(HKEY Root, const std::wstring& Key, const std::wstring& Name, DWORD Type, const void* Data, DWORD Size) {
-    HKEY Opened = nullptr;
-    ASSERT_EQ(::RegCreateKeyExW(Root, Key.c_str(), 0, nullptr, 0, KEY_WRITE | KEY_WOW64_64KEY, nullptr, &Opened,
+    HKEY opened = nullptr;
+    ASSERT_EQ(::RegCreateKeyExW(Root, Key.c_str(), 0, nullptr, 0, KEY_WRITE | KEY_WOW64_64KEY, nullptr, &opened,
                                 nullptr),
               ERROR_SUCCESS);
-    EXPECT_EQ(::RegSetValueExW(Opened, Name.c_str(), 0, Type, static_cast<const BYTE*>(Data), Size), ERROR_SUCCESS);
-    ::RegCloseKey(Opened);
+    EXPECT_EQ(::RegSetValueExW(opened, Name.c_str(), 0, Type, static_cast<const BYTE*>(Data), Size), ERROR_SUCCESS);
+    ::RegCloseKey(opened);
 }
 
 std::optional<TRawValue> RawGet(HKEY Root, const std::wstring& Key, const std::wstring& Name,
                                 REGSAM View = KEY_WOW64_64KEY) {
-    HKEY Opened = nullptr;
-    if (::RegOpenKeyExW(Root, Key.c_str(), 0, KEY_QUERY_VALUE | View, &Opened) != ERROR_SUCCESS) return std::nullopt;
-    TRawValue Value;
-    DWORD Size = 0;
-    LONG Status = ::RegQueryValueExW(Opened, Name.c_str(), nullptr, &Value.Type, nullptr, &Size);
-    if (Status == ERROR_SUCCESS && Size > 0) {
-        Value.Data.resize(Size);
-        Status = ::RegQueryValueExW(Opened, Name.c_str(), nullptr, &Value.Type, Value.Data.data(), &Size);
+    HKEY opened = nullptr;
+    if (::RegOpenKeyExW(Root, Key.c_str(), 0, KEY_QUERY_VALUE | View, &opened) != ERROR_SUCCESS) return std::nullopt;
+    TRawValue value;
+    DWORD size = 0;
+    LONG status = ::RegQueryValueExW(opened, Name.c_str(), nullptr, &value.Type, nullptr, &size);
+    if (status == ERROR_SUCCESS && size > 0) {
+        value.Data.resize(size);
+        status = ::RegQueryValueExW(opened, Name.c_str(), nullptr, &value.Type, value.Data.data(), &size);
     }
-    ::RegCloseKey(Opened);
-    if (Status != ERROR_SUCCESS) return std::nullopt;
-    return Value;
+    ::RegCloseKey(opened);
+    if (status != ERROR_SUCCESS) return std::nullopt;
+    return value;
 }
 
 bool RawKeyExists(HKEY Root, const std::wstring& Key, REGSAM View = KEY_WOW64_64KEY) {
-    HKEY Opened = nullptr;
-    if (::RegOpenKeyExW(Root, Key.c_str(), 0, KEY_QUERY_VALUE | View, &Opened) != ERROR_SUCCESS) return false;
-    ::RegCloseKey(Opened);
+    HKEY opened = nullptr;
+    if (::RegOpenKeyExW(Root, Key.c_str(), 0, KEY_QUERY_VALUE | View, &opened) != ERROR_SUCCESS) return false;
+    ::RegCloseKey(opened);
     return true;
 }
 
@@ -65,20 +65,20 @@ void RawRemoveTree(HKEY Root, const std::wstring& Key, const std::wstring& Paren
 }
 
 TBytes BytesOf(std::initializer_list<int> Values) {
-    TBytes Bytes;
-    for (int Value : Values) Bytes.push_back(static_cast<std::uint8_t>(Value));
-    return Bytes;
+    TBytes bytes;
+    for (int value : Values) bytes.push_back(static_cast<std::uint8_t>(value));
+    return bytes;
 }
 
 class RegistryTest : public ::testing::Test {
 protected:
     void SetUp() override {
         TearDown();
-        HKEY Created = nullptr;
-        ASSERT_EQ(::RegCreateKeyExW(HKEY_CURRENT_USER, Scratch.c_str(), 0, nullptr, 0, KEY_WRITE, nullptr, &Created,
+        HKEY created = nullptr;
+        ASSERT_EQ(::RegCreateKeyExW(HKEY_CURRENT_USER, Scratch.c_str(), 0, nullptr, 0, KEY_WRITE, nullptr, &created,
                                     nullptr),
                   ERROR_SUCCESS);
-        ::RegCloseKey(Created);
+        ::RegCloseKey(created);
     }
 
     void TearDown() override {
@@ -108,19 +108,19 @@ TEST_F(RegistryTest, ReadStringGivesEmptyForMissingValueButDefaultForMissingKey)
 
 TEST_F(RegistryTest, ReadStringReturnsStoredTextUnexpanded) {
     TReg::WriteString(HKEY_CURRENT_USER, Scratch, L"Plain", L"C:\\Tool\\tool.exe /quiet");
-    const wchar_t Expand[] = L"%SystemRoot%\\tool.exe";
-    RawSet(HKEY_CURRENT_USER, Scratch, L"Expand", REG_EXPAND_SZ, Expand, sizeof Expand);
+    const wchar_t expand[] = L"%SystemRoot%\\tool.exe";
+    RawSet(HKEY_CURRENT_USER, Scratch, L"Expand", REG_EXPAND_SZ, expand, sizeof expand);
 
     EXPECT_EQ(TReg::ReadString(HKEY_CURRENT_USER, Scratch, L"Plain", L"x"), L"C:\\Tool\\tool.exe /quiet");
     EXPECT_EQ(TReg::ReadString(HKEY_CURRENT_USER, Scratch, L"Expand", L"x"), L"%SystemRoot%\\tool.exe");
 }
 
 TEST_F(RegistryTest, ReadStringCopesWithMissingTerminatorOddSizeAndInnerNul) {
-    const wchar_t Text[] = L"abc\0def";
-    RawSet(HKEY_CURRENT_USER, Scratch, L"NoNul", REG_SZ, Text, 3 * sizeof(wchar_t));
-    RawSet(HKEY_CURRENT_USER, Scratch, L"OddSize", REG_SZ, Text, 3 * sizeof(wchar_t) + 1);
-    RawSet(HKEY_CURRENT_USER, Scratch, L"InnerNul", REG_SZ, Text, sizeof Text);
-    RawSet(HKEY_CURRENT_USER, Scratch, L"Empty", REG_SZ, Text, 0);
+    const wchar_t text[] = L"abc\0def";
+    RawSet(HKEY_CURRENT_USER, Scratch, L"NoNul", REG_SZ, text, 3 * sizeof(wchar_t));
+    RawSet(HKEY_CURRENT_USER, Scratch, L"OddSize", REG_SZ, text, 3 * sizeof(wchar_t) + 1);
+    RawSet(HKEY_CURRENT_USER, Scratch, L"InnerNul", REG_SZ, text, sizeof text);
+    RawSet(HKEY_CURRENT_USER, Scratch, L"Empty", REG_SZ, text, 0);
 
     EXPECT_EQ(TReg::ReadString(HKEY_CURRENT_USER, Scratch, L"NoNul", L"x"), L"abc");
     EXPECT_EQ(TReg::ReadString(HKEY_CURRENT_USER, Scratch, L"OddSize", L"x"), L"abc");
@@ -134,19 +134,19 @@ TEST_F(RegistryTest, ReadStringOfOtherTypeGivesEmptyText) {
 }
 
 TEST_F(RegistryTest, ReadStringReadsLongText) {
-    const std::wstring Long(40000, L'q');
-    TReg::WriteString(HKEY_CURRENT_USER, Scratch, L"Long", Long);
-    EXPECT_EQ(TReg::ReadString(HKEY_CURRENT_USER, Scratch, L"Long", L""), Long);
+    const std::wstring longText(40000, L'q');
+    TReg::WriteString(HKEY_CURRENT_USER, Scratch, L"Long", longText);
+    EXPECT_EQ(TReg::ReadString(HKEY_CURRENT_USER, Scratch, L"Long", L""), longText);
 }
 
 TEST_F(RegistryTest, ReadIntegerTakesOnlyFourByteNumbers) {
     TReg::WriteInteger(HKEY_CURRENT_USER, Scratch, L"Negative", -5);
     TReg::WriteString(HKEY_CURRENT_USER, Scratch, L"Text", L"12");
-    const std::uint8_t BigEndian[] = {0x00, 0x00, 0x01, 0x02};
-    RawSet(HKEY_CURRENT_USER, Scratch, L"BigEndian", REG_DWORD_BIG_ENDIAN, BigEndian, sizeof BigEndian);
-    const std::uint8_t Eight[8] = {1, 0, 0, 0, 0, 0, 0, 0};
-    RawSet(HKEY_CURRENT_USER, Scratch, L"TooLong", REG_DWORD, Eight, sizeof Eight);
-    RawSet(HKEY_CURRENT_USER, Scratch, L"TooShort", REG_DWORD, Eight, 2);
+    const std::uint8_t bigEndian[] = {0x00, 0x00, 0x01, 0x02};
+    RawSet(HKEY_CURRENT_USER, Scratch, L"BigEndian", REG_DWORD_BIG_ENDIAN, bigEndian, sizeof bigEndian);
+    const std::uint8_t eight[8] = {1, 0, 0, 0, 0, 0, 0, 0};
+    RawSet(HKEY_CURRENT_USER, Scratch, L"TooLong", REG_DWORD, eight, sizeof eight);
+    RawSet(HKEY_CURRENT_USER, Scratch, L"TooShort", REG_DWORD, eight, 2);
 
     EXPECT_EQ(TReg::ReadInteger(HKEY_CURRENT_USER, Scratch, L"Negative", 7), -5);
     EXPECT_EQ(TReg::ReadInteger(HKEY_CURRENT_USER, Scratch, L"Text", 7), 7);
@@ -171,14 +171,14 @@ TEST_F(RegistryTest, ReadBoolIsNonZeroOrTheDefault) {
 }
 
 TEST_F(RegistryTest, ReadBinaryReturnsBinaryAndUntypedBytesOnly) {
-    const TBytes Twelve = BytesOf({3, 0, 0, 0, 0x10, 0x20, 0x30, 0x40, 0x50, 0x60, 0x70, 0x80});
-    TReg::WriteBinary(HKEY_CURRENT_USER, Scratch, L"Twelve", Twelve);
-    RawSet(HKEY_CURRENT_USER, Scratch, L"None", REG_NONE, Twelve.data(), 5);
+    const TBytes twelve = BytesOf({3, 0, 0, 0, 0x10, 0x20, 0x30, 0x40, 0x50, 0x60, 0x70, 0x80});
+    TReg::WriteBinary(HKEY_CURRENT_USER, Scratch, L"Twelve", twelve);
+    RawSet(HKEY_CURRENT_USER, Scratch, L"None", REG_NONE, twelve.data(), 5);
     TReg::WriteBinary(HKEY_CURRENT_USER, Scratch, L"Empty", {});
     TReg::WriteString(HKEY_CURRENT_USER, Scratch, L"Text", L"abc");
 
-    EXPECT_EQ(TReg::ReadBinary(HKEY_CURRENT_USER, Scratch, L"Twelve"), Twelve);
-    EXPECT_EQ(TReg::ReadBinary(HKEY_CURRENT_USER, Scratch, L"None"), TBytes(Twelve.begin(), Twelve.begin() + 5));
+    EXPECT_EQ(TReg::ReadBinary(HKEY_CURRENT_USER, Scratch, L"Twelve"), twelve);
+    EXPECT_EQ(TReg::ReadBinary(HKEY_CURRENT_USER, Scratch, L"None"), TBytes(twelve.begin(), twelve.begin() + 5));
     ASSERT_TRUE(RawGet(HKEY_CURRENT_USER, Scratch, L"Empty"));  // written, with no data
     EXPECT_THAT(TReg::ReadBinary(HKEY_CURRENT_USER, Scratch, L"Empty"), IsEmpty());
     EXPECT_THAT(TReg::ReadBinary(HKEY_CURRENT_USER, Scratch, L"Text"), IsEmpty());
@@ -187,30 +187,30 @@ TEST_F(RegistryTest, ReadBinaryReturnsBinaryAndUntypedBytesOnly) {
 }
 
 TEST_F(RegistryTest, WriteBinaryCreatesMissingKeysAndWritesExactLength) {
-    const std::wstring Deep = Sub(L"A\\B\\C");
-    const TBytes Bytes = BytesOf({1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12});
-    TReg::WriteBinary(HKEY_CURRENT_USER, Deep, L"Value", Bytes);
+    const std::wstring deep = Sub(L"A\\B\\C");
+    const TBytes bytes = BytesOf({1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12});
+    TReg::WriteBinary(HKEY_CURRENT_USER, deep, L"Value", bytes);
 
-    const auto Stored = RawGet(HKEY_CURRENT_USER, Deep, L"Value");
-    ASSERT_TRUE(Stored);
-    EXPECT_EQ(Stored->Type, static_cast<DWORD>(REG_BINARY));
-    EXPECT_EQ(Stored->Data, Bytes);
+    const auto stored = RawGet(HKEY_CURRENT_USER, deep, L"Value");
+    ASSERT_TRUE(stored);
+    EXPECT_EQ(stored->Type, static_cast<DWORD>(REG_BINARY));
+    EXPECT_EQ(stored->Data, bytes);
 }
 
 TEST_F(RegistryTest, WriteStringStoresTerminatingNul) {
     TReg::WriteString(HKEY_CURRENT_USER, Scratch, L"Text", L"abc");
-    const auto Stored = RawGet(HKEY_CURRENT_USER, Scratch, L"Text");
-    ASSERT_TRUE(Stored);
-    EXPECT_EQ(Stored->Type, static_cast<DWORD>(REG_SZ));
-    EXPECT_EQ(Stored->Data, BytesOf({'a', 0, 'b', 0, 'c', 0, 0, 0}));
+    const auto stored = RawGet(HKEY_CURRENT_USER, Scratch, L"Text");
+    ASSERT_TRUE(stored);
+    EXPECT_EQ(stored->Type, static_cast<DWORD>(REG_SZ));
+    EXPECT_EQ(stored->Data, BytesOf({'a', 0, 'b', 0, 'c', 0, 0, 0}));
 }
 
 TEST_F(RegistryTest, WriteIntegerStoresDword) {
     TReg::WriteInteger(HKEY_CURRENT_USER, Scratch, L"Number", 0x01020304);
-    const auto Stored = RawGet(HKEY_CURRENT_USER, Scratch, L"Number");
-    ASSERT_TRUE(Stored);
-    EXPECT_EQ(Stored->Type, static_cast<DWORD>(REG_DWORD));
-    EXPECT_EQ(Stored->Data, BytesOf({4, 3, 2, 1}));
+    const auto stored = RawGet(HKEY_CURRENT_USER, Scratch, L"Number");
+    ASSERT_TRUE(stored);
+    EXPECT_EQ(stored->Type, static_cast<DWORD>(REG_DWORD));
+    EXPECT_EQ(stored->Data, BytesOf({4, 3, 2, 1}));
 }
 
 TEST_F(RegistryTest, DeleteValueRemovesOnlyThatValue) {
@@ -222,17 +222,17 @@ TEST_F(RegistryTest, DeleteValueRemovesOnlyThatValue) {
 }
 
 TEST_F(RegistryTest, DeleteValueOnMissingKeyCreatesItEmpty) {
-    const std::wstring Missing = Sub(L"Missing");
-    TReg::DeleteValue(HKEY_CURRENT_USER, Missing, L"Name");
-    EXPECT_TRUE(RawKeyExists(HKEY_CURRENT_USER, Missing));
-    std::vector<std::wstring> Names;
-    EXPECT_EQ(TReg::ReadValueNames(HKEY_CURRENT_USER, Missing, Names), 0);
-    EXPECT_EQ(TReg::ReadKeyNames(HKEY_CURRENT_USER, Missing, Names), 0);
+    const std::wstring missing = Sub(L"Missing");
+    TReg::DeleteValue(HKEY_CURRENT_USER, missing, L"Name");
+    EXPECT_TRUE(RawKeyExists(HKEY_CURRENT_USER, missing));
+    std::vector<std::wstring> names;
+    EXPECT_EQ(TReg::ReadValueNames(HKEY_CURRENT_USER, missing, names), 0);
+    EXPECT_EQ(TReg::ReadKeyNames(HKEY_CURRENT_USER, missing, names), 0);
 }
 
 TEST_F(RegistryTest, DeleteKeyRemovesWholeTreeAndNothingElse) {
-    for (const wchar_t* Path : {L"Tree\\A\\A1\\A11", L"Tree\\A\\A2", L"Tree\\B", L"Tree\\C\\C1", L"Tree\\D", L"Tree\\E"}) {
-        TReg::WriteString(HKEY_CURRENT_USER, Sub(Path), L"Value", Path);
+    for (const wchar_t* path : {L"Tree\\A\\A1\\A11", L"Tree\\A\\A2", L"Tree\\B", L"Tree\\C\\C1", L"Tree\\D", L"Tree\\E"}) {
+        TReg::WriteString(HKEY_CURRENT_USER, Sub(path), L"Value", path);
     }
     TReg::WriteString(HKEY_CURRENT_USER, Sub(L"Tree"), L"Own", L"x");
     TReg::WriteString(HKEY_CURRENT_USER, Sub(L"Sibling"), L"Value", L"stays");
@@ -252,17 +252,17 @@ TEST_F(RegistryTest, DeleteKeyOfMissingOrEmptyNameDeletesNothing) {
 }
 
 TEST_F(RegistryTest, LeadingBackslashNamesTheSameKey) {
-    const std::wstring WithSlash = L"\\" + Scratch;
-    TReg::WriteString(HKEY_CURRENT_USER, WithSlash, L"Written", L"with");
+    const std::wstring withSlash = L"\\" + Scratch;
+    TReg::WriteString(HKEY_CURRENT_USER, withSlash, L"Written", L"with");
     TReg::WriteString(HKEY_CURRENT_USER, Sub(L"Child"), L"Value", L"x");
 
-    EXPECT_TRUE(TReg::IsKey(HKEY_CURRENT_USER, WithSlash));
+    EXPECT_TRUE(TReg::IsKey(HKEY_CURRENT_USER, withSlash));
     EXPECT_EQ(TReg::ReadString(HKEY_CURRENT_USER, Scratch, L"Written", L""), L"with");
-    EXPECT_EQ(TReg::ReadString(HKEY_CURRENT_USER, WithSlash, L"Written", L""), L"with");
-    std::vector<std::wstring> Names;
-    EXPECT_EQ(TReg::ReadKeyNames(HKEY_CURRENT_USER, WithSlash, Names), 1);
-    TReg::DeleteKey(HKEY_CURRENT_USER, WithSlash, L"Child");
-    TReg::DeleteValue(HKEY_CURRENT_USER, WithSlash, L"Written");
+    EXPECT_EQ(TReg::ReadString(HKEY_CURRENT_USER, withSlash, L"Written", L""), L"with");
+    std::vector<std::wstring> names;
+    EXPECT_EQ(TReg::ReadKeyNames(HKEY_CURRENT_USER, withSlash, names), 1);
+    TReg::DeleteKey(HKEY_CURRENT_USER, withSlash, L"Child");
+    TReg::DeleteValue(HKEY_CURRENT_USER, withSlash, L"Written");
     EXPECT_FALSE(RawKeyExists(HKEY_CURRENT_USER, Sub(L"Child")));
     EXPECT_FALSE(RawGet(HKEY_CURRENT_USER, Scratch, L"Written"));
 }
@@ -271,63 +271,63 @@ TEST_F(RegistryTest, ReadKeyNamesListsDirectSubkeysOnly) {
     TReg::WriteString(HKEY_CURRENT_USER, Sub(L"Beta\\Deeper"), L"", L"x");
     TReg::WriteString(HKEY_CURRENT_USER, Sub(L"Alpha"), L"", L"x");
     TReg::WriteString(HKEY_CURRENT_USER, Scratch, L"NotAKey", L"x");
-    std::vector<std::wstring> Names = {L"stale"};
+    std::vector<std::wstring> names = {L"stale"};
 
-    EXPECT_EQ(TReg::ReadKeyNames(HKEY_CURRENT_USER, Scratch, Names), 2);
-    EXPECT_THAT(Names, UnorderedElementsAre(L"Alpha", L"Beta"));
+    EXPECT_EQ(TReg::ReadKeyNames(HKEY_CURRENT_USER, Scratch, names), 2);
+    EXPECT_THAT(names, UnorderedElementsAre(L"Alpha", L"Beta"));
 
-    Names = {L"stale"};
-    EXPECT_EQ(TReg::ReadKeyNames(HKEY_CURRENT_USER, Sub(L"Missing"), Names), 0);
-    EXPECT_THAT(Names, IsEmpty());
+    names = {L"stale"};
+    EXPECT_EQ(TReg::ReadKeyNames(HKEY_CURRENT_USER, Sub(L"Missing"), names), 0);
+    EXPECT_THAT(names, IsEmpty());
 }
 
 TEST_F(RegistryTest, ReadValueNamesListsDefaultValueAsEmptyName) {
-    const std::wstring LongName(300, L'n');
+    const std::wstring longName(300, L'n');
     TReg::WriteString(HKEY_CURRENT_USER, Scratch, L"First", L"1");
     TReg::WriteString(HKEY_CURRENT_USER, Scratch, L"", L"default");
-    TReg::WriteInteger(HKEY_CURRENT_USER, Scratch, LongName, 3);
+    TReg::WriteInteger(HKEY_CURRENT_USER, Scratch, longName, 3);
     TReg::WriteString(HKEY_CURRENT_USER, Sub(L"Child"), L"NotHere", L"x");
-    std::vector<std::wstring> Names = {L"stale"};
+    std::vector<std::wstring> names = {L"stale"};
 
-    EXPECT_EQ(TReg::ReadValueNames(HKEY_CURRENT_USER, Scratch, Names), 3);
-    EXPECT_THAT(Names, UnorderedElementsAre(L"First", L"", LongName));
+    EXPECT_EQ(TReg::ReadValueNames(HKEY_CURRENT_USER, Scratch, names), 3);
+    EXPECT_THAT(names, UnorderedElementsAre(L"First", L"", longName));
 
-    Names = {L"stale"};
-    EXPECT_EQ(TReg::ReadValueNames(HKEY_CURRENT_USER, Sub(L"Missing"), Names), 0);
-    EXPECT_THAT(Names, IsEmpty());
+    names = {L"stale"};
+    EXPECT_EQ(TReg::ReadValueNames(HKEY_CURRENT_USER, Sub(L"Missing"), names), 0);
+    EXPECT_THAT(names, IsEmpty());
 }
 
 TEST_F(RegistryTest, ReaderGivesEveryValueAsReadStringWouldInOnePass) {
-    const std::wstring Long(5000, L'x');
+    const std::wstring longText(5000, L'x');
     TReg::WriteString(HKEY_CURRENT_USER, Scratch, L"Text", L"%ProgramFiles%\\a.exe");
     TReg::WriteString(HKEY_CURRENT_USER, Scratch, L"", L"default");
     TReg::WriteInteger(HKEY_CURRENT_USER, Scratch, L"Number", 7);
-    TReg::WriteString(HKEY_CURRENT_USER, Scratch, L"Long", Long);
-    const wchar_t Unterminated[] = {L'a', L'b'};
-    RawSet(HKEY_CURRENT_USER, Scratch, L"Raw", REG_EXPAND_SZ, Unterminated, sizeof Unterminated);
+    TReg::WriteString(HKEY_CURRENT_USER, Scratch, L"Long", longText);
+    const wchar_t unterminated[] = {L'a', L'b'};
+    RawSet(HKEY_CURRENT_USER, Scratch, L"Raw", REG_EXPAND_SZ, unterminated, sizeof unterminated);
 
-    std::vector<std::wstring> Names;
-    TReg::ReadValueNames(HKEY_CURRENT_USER, Scratch, Names);
-    const auto Values = TRegReader(HKEY_CURRENT_USER, Scratch).StringValues();
-    ASSERT_EQ(Values.size(), Names.size());
-    for (std::size_t I = 0; I < Names.size(); ++I) {
-        EXPECT_EQ(Values[I].first, Names[I]);
-        EXPECT_EQ(Values[I].second, TReg::ReadString(HKEY_CURRENT_USER, Scratch, Names[I], L"unused"));
+    std::vector<std::wstring> names;
+    TReg::ReadValueNames(HKEY_CURRENT_USER, Scratch, names);
+    const auto values = TRegReader(HKEY_CURRENT_USER, Scratch).StringValues();
+    ASSERT_EQ(values.size(), names.size());
+    for (std::size_t i = 0; i < names.size(); ++i) {
+        EXPECT_EQ(values[i].first, names[i]);
+        EXPECT_EQ(values[i].second, TReg::ReadString(HKEY_CURRENT_USER, Scratch, names[i], L"unused"));
     }
     EXPECT_TRUE(TRegReader(HKEY_CURRENT_USER, Sub(L"Missing")).StringValues().empty());
 }
 
 TEST_F(RegistryTest, EmptyKeyPathNamesTheRoot) {
-    std::vector<std::wstring> Names;
-    TReg::ReadKeyNames(HKEY_CURRENT_USER, L"", Names);
-    EXPECT_THAT(Names, ::testing::Contains(L"Software"));
+    std::vector<std::wstring> names;
+    TReg::ReadKeyNames(HKEY_CURRENT_USER, L"", names);
+    EXPECT_THAT(names, ::testing::Contains(L"Software"));
 
-    const std::wstring Name = L"QuillonTests" + Id;
-    TReg::WriteString(HKEY_CURRENT_USER, L"", Name, L"at the root");
-    EXPECT_EQ(RawGet(HKEY_CURRENT_USER, L"", Name)->Data.size(), sizeof L"at the root");
-    EXPECT_EQ(TReg::ReadString(HKEY_CURRENT_USER, L"", Name, L""), L"at the root");
-    TReg::DeleteValue(HKEY_CURRENT_USER, L"", Name);
-    EXPECT_FALSE(RawGet(HKEY_CURRENT_USER, L"", Name));
+    const std::wstring name = L"QuillonTests" + Id;
+    TReg::WriteString(HKEY_CURRENT_USER, L"", name, L"at the root");
+    EXPECT_EQ(RawGet(HKEY_CURRENT_USER, L"", name)->Data.size(), sizeof L"at the root");
+    EXPECT_EQ(TReg::ReadString(HKEY_CURRENT_USER, L"", name, L""), L"at the root");
+    TReg::DeleteValue(HKEY_CURRENT_USER, L"", name);
+    EXPECT_FALSE(RawGet(HKEY_CURRENT_USER, L"", name));
 }
 
 struct TParseCase {
@@ -339,11 +339,11 @@ struct TParseCase {
 };
 
 TEST(RegistryParse, SplitsRootKeyAndName) {
-    const HKEY Untouched = reinterpret_cast<HKEY>(static_cast<ULONG_PTR>(0x1234));
-    const TParseCase Cases[] = {
-        {L"", false, Untouched, L"", L""},
-        {L"HKLM", false, Untouched, L"", L""},
-        {L"HKLM\\Tool", false, Untouched, L"", L""},
+    const HKEY untouched = reinterpret_cast<HKEY>(static_cast<ULONG_PTR>(0x1234));
+    const TParseCase cases[] = {
+        {L"", false, untouched, L"", L""},
+        {L"HKLM", false, untouched, L"", L""},
+        {L"HKLM\\Tool", false, untouched, L"", L""},
         {L"HKCU\\Software\\Tool", true, HKEY_CURRENT_USER, L"Software", L"Tool"},
         {L"HKLM\\Software\\Microsoft\\Windows\\CurrentVersion\\Run\\Tool", true, HKEY_LOCAL_MACHINE,
          L"Software\\Microsoft\\Windows\\CurrentVersion\\Run", L"Tool"},
@@ -357,15 +357,15 @@ TEST(RegistryParse, SplitsRootKeyAndName) {
         {L"HKLM\\Software\\Run\\Tool name with spaces.exe", true, HKEY_LOCAL_MACHINE, L"Software\\Run",
          L"Tool name with spaces.exe"},
     };
-    for (const TParseCase& Case : Cases) {
-        SCOPED_TRACE(testing::Message() << "text: " << ::testing::PrintToString(std::wstring(Case.Text)));
-        HKEY Root = Untouched;
-        std::wstring Key = L"old key";
-        std::wstring Name = L"old name";
-        EXPECT_EQ(TReg::Parse(Case.Text, Root, Key, Name), Case.Parsed);
-        EXPECT_EQ(Root, Case.Root);
-        EXPECT_EQ(Key, Case.Key);
-        EXPECT_EQ(Name, Case.Name);
+    for (const TParseCase& testCase : cases) {
+        SCOPED_TRACE(testing::Message() << "text: " << ::testing::PrintToString(std::wstring(testCase.Text)));
+        HKEY root = untouched;
+        std::wstring key = L"old key";
+        std::wstring name = L"old name";
+        EXPECT_EQ(TReg::Parse(testCase.Text, root, key, name), testCase.Parsed);
+        EXPECT_EQ(root, testCase.Root);
+        EXPECT_EQ(key, testCase.Key);
+        EXPECT_EQ(name, testCase.Name);
     }
 }
 
@@ -405,7 +405,7 @@ TEST(RegistryRootNames, RootKeyToText) {
         HKEY Root;
         const wchar_t* Short;
         const wchar_t* Long;
-    } Cases[] = {
+    } cases[] = {
         {HKEY_CLASSES_ROOT, L"HKCR", L"HKEY_CLASSES_ROOT"},
         {HKEY_CURRENT_USER, L"HKCU", L"HKEY_CURRENT_USER"},
         {HKEY_LOCAL_MACHINE, L"HKLM", L"HKEY_LOCAL_MACHINE"},
@@ -416,9 +416,9 @@ TEST(RegistryRootNames, RootKeyToText) {
         {nullptr, L"", L""},
         {HKEY_CURRENT_USER_LOCAL_SETTINGS, L"", L""},
     };
-    for (const auto& Case : Cases) {
-        EXPECT_EQ(RootKeyToText(Case.Root, true), Case.Short);
-        EXPECT_EQ(RootKeyToText(Case.Root, false), Case.Long);
+    for (const auto& testCase : cases) {
+        EXPECT_EQ(RootKeyToText(testCase.Root, true), testCase.Short);
+        EXPECT_EQ(RootKeyToText(testCase.Root, false), testCase.Long);
     }
 }
 
@@ -426,7 +426,7 @@ TEST(RegistryRootNames, TextToRootKey) {
     const struct {
         const wchar_t* Text;
         HKEY Root;
-    } Cases[] = {
+    } cases[] = {
         {L"HKEY_CLASSES_ROOT", HKEY_CLASSES_ROOT},
         {L"HKCR", HKEY_CLASSES_ROOT},
         {L"HKEY_CURRENT_USER", HKEY_CURRENT_USER},
@@ -443,16 +443,16 @@ TEST(RegistryRootNames, TextToRootKey) {
         {L"", nullptr},
         {L"HKEY_LOCAL_MACHINE\\Software", nullptr},
     };
-    for (const auto& Case : Cases) {
-        EXPECT_EQ(TextToRootKey(Case.Text), Case.Root) << ::testing::PrintToString(std::wstring(Case.Text));
+    for (const auto& testCase : cases) {
+        EXPECT_EQ(TextToRootKey(testCase.Text), testCase.Root) << ::testing::PrintToString(std::wstring(testCase.Text));
     }
 }
 
 TEST_F(RegistryTest, WorksInTheNativeViewAndReachesThe32BitViewByName) {
     TReg::WriteString(HKEY_LOCAL_MACHINE, Scratch, L"Native", L"64");
-    const auto Native = RawGet(HKEY_LOCAL_MACHINE, Scratch, L"Native", KEY_WOW64_64KEY);
-    ASSERT_TRUE(Native);
-    EXPECT_EQ(Native->Data.size(), sizeof L"64");
+    const auto native = RawGet(HKEY_LOCAL_MACHINE, Scratch, L"Native", KEY_WOW64_64KEY);
+    ASSERT_TRUE(native);
+    EXPECT_EQ(native->Data.size(), sizeof L"64");
     EXPECT_FALSE(RawKeyExists(HKEY_LOCAL_MACHINE, Scratch, KEY_WOW64_32KEY));
 
     TReg::WriteString(HKEY_LOCAL_MACHINE, Scratch32, L"Redirected", L"32");
@@ -465,23 +465,23 @@ TEST_F(RegistryTest, WorksInTheNativeViewAndReachesThe32BitViewByName) {
 // A value that changes size while it is read gives one of its contents,
 // never a torn or overflowing read.
 TEST_F(RegistryTest, ReadStringOfValueChangingSizeGivesOneWholeVersion) {
-    const std::wstring Short = L"s";
-    const std::wstring Long(5000, L'L');
-    TReg::WriteString(HKEY_CURRENT_USER, Scratch, L"Flip", Short);
-    std::atomic<bool> Stop = false;
-    std::thread Writer([&] {
-        for (bool UseLong = true; !Stop; UseLong = !UseLong) {
-            TReg::WriteString(HKEY_CURRENT_USER, Scratch, L"Flip", UseLong ? Long : Short);
+    const std::wstring shortText = L"s";
+    const std::wstring longText(5000, L'L');
+    TReg::WriteString(HKEY_CURRENT_USER, Scratch, L"Flip", shortText);
+    std::atomic<bool> stop = false;
+    std::thread writer([&] {
+        for (bool useLong = true; !stop; useLong = !useLong) {
+            TReg::WriteString(HKEY_CURRENT_USER, Scratch, L"Flip", useLong ? longText : shortText);
         }
     });
-    int Unexpected = 0;
-    for (int Round = 0; Round < 2000; ++Round) {
-        const std::wstring Read = TReg::ReadString(HKEY_CURRENT_USER, Scratch, L"Flip", L"default");
-        if (Read != Short && Read != Long && !Read.empty()) ++Unexpected;
+    int unexpected = 0;
+    for (int round = 0; round < 2000; ++round) {
+        const std::wstring read = TReg::ReadString(HKEY_CURRENT_USER, Scratch, L"Flip", L"default");
+        if (read != shortText && read != longText && !read.empty()) ++unexpected;
     }
-    Stop = true;
-    Writer.join();
-    EXPECT_EQ(Unexpected, 0);
+    stop = true;
+    writer.join();
+    EXPECT_EQ(unexpected, 0);
 }
 
 }  // namespace

@@ -32,21 +32,21 @@ using ::testing::Not;
 // exist first, as it does in the program.
 TFilterList Loaded(const wchar_t* Name) {
     InitFolderVariables();
-    TFilterList List;
-    LoadFilterList(List, Name);
-    return List;
+    TFilterList list;
+    LoadFilterList(list, Name);
+    return list;
 }
 
 TFilterList Of(std::vector<std::wstring> Lines) {
     InitFolderVariables();
-    TFilterList List;
-    List.Assign(std::move(Lines));
-    return List;
+    TFilterList list;
+    list.Assign(std::move(Lines));
+    return list;
 }
 
 const std::wstring& ProgramFiles() {
-    static const std::wstring Folder = GetSpecialFolder(CSIDL_PROGRAM_FILES);
-    return Folder;
+    static const std::wstring kFolder = GetSpecialFolder(CSIDL_PROGRAM_FILES);
+    return kFolder;
 }
 
 struct TResourceCase {
@@ -56,108 +56,108 @@ struct TResourceCase {
 };
 
 TEST(FilterListResources, LoadSortedWithoutDuplicatesOrLineBreaks) {
-    const TResourceCase Cases[] = {
+    const TResourceCase cases[] = {
         {L"file_white", 255, 188},
         {L"name_white", 75, 0},
         {L"name_black", 37, 0},
     };
-    for (const TResourceCase& Case : Cases) {
-        SCOPED_TRACE(testing::PrintToString(std::wstring(Case.Name)));
-        const std::vector<std::wstring> Lines = Loaded(Case.Name).Lines();
-        EXPECT_EQ(Lines.size(), Case.Lines);
-        EXPECT_EQ(std::ranges::count_if(Lines, [](const std::wstring& L) { return L.ends_with(L'*'); }), Case.Masks);
+    for (const TResourceCase& testCase : cases) {
+        SCOPED_TRACE(testing::PrintToString(std::wstring(testCase.Name)));
+        const std::vector<std::wstring> lines = Loaded(testCase.Name).Lines();
+        EXPECT_EQ(lines.size(), testCase.Lines);
+        EXPECT_EQ(std::ranges::count_if(lines, [](const std::wstring& L) { return L.ends_with(L'*'); }), testCase.Masks);
         // Strictly ascending ignoring case: sorted, and every line once.
-        for (std::size_t I = 1; I < Lines.size(); ++I) {
-            EXPECT_EQ(::CompareStringOrdinal(Lines[I - 1].c_str(), -1, Lines[I].c_str(), -1, TRUE), CSTR_LESS_THAN)
-                << testing::PrintToString(Lines[I - 1]) << " before " << testing::PrintToString(Lines[I]);
+        for (std::size_t i = 1; i < lines.size(); ++i) {
+            EXPECT_EQ(::CompareStringOrdinal(lines[i - 1].c_str(), -1, lines[i].c_str(), -1, TRUE), CSTR_LESS_THAN)
+                << testing::PrintToString(lines[i - 1]) << " before " << testing::PrintToString(lines[i]);
         }
         // A left-over byte-order mark or half of a CR LF would spoil a line.
-        for (const std::wstring& Line : Lines) {
-            EXPECT_EQ(Line.find_first_of(L"\r\n\uFEFF"), std::wstring::npos) << testing::PrintToString(Line);
+        for (const std::wstring& line : lines) {
+            EXPECT_EQ(line.find_first_of(L"\r\n\uFEFF"), std::wstring::npos) << testing::PrintToString(line);
         }
     }
 }
 
 TEST(FilterListResources, ContentsSurviveLoading) {
-    const std::vector<std::wstring> FileWhite = Loaded(L"file_white").Lines();
-    EXPECT_EQ(std::ranges::count(FileWhite, L"WmiPrvSE.exe*"), 1);
-    EXPECT_THAT(FileWhite, Contains(L"Quillon.exe*"));
-    EXPECT_THAT(FileWhite, Contains(L"%SystemRoot%\\SYSWOW64\\TUCTLSystem.exe"));
-    EXPECT_EQ(std::ranges::count_if(FileWhite, [](const std::wstring& L) { return L.starts_with(L'%'); }), 67);
+    const std::vector<std::wstring> fileWhite = Loaded(L"file_white").Lines();
+    EXPECT_EQ(std::ranges::count(fileWhite, L"WmiPrvSE.exe*"), 1);
+    EXPECT_THAT(fileWhite, Contains(L"Quillon.exe*"));
+    EXPECT_THAT(fileWhite, Contains(L"%SystemRoot%\\SYSWOW64\\TUCTLSystem.exe"));
+    EXPECT_EQ(std::ranges::count_if(fileWhite, [](const std::wstring& L) { return L.starts_with(L'%'); }), 67);
 
     // The empty line sorts first and is kept.
-    const std::vector<std::wstring> NameWhite = Loaded(L"name_white").Lines();
-    ASSERT_FALSE(NameWhite.empty());
-    EXPECT_EQ(NameWhite.front(), L"");
-    EXPECT_THAT(NameWhite, Contains(L"Quillon"));
-    EXPECT_THAT(NameWhite, Contains(L"cbdhsvc_"));
+    const std::vector<std::wstring> nameWhite = Loaded(L"name_white").Lines();
+    ASSERT_FALSE(nameWhite.empty());
+    EXPECT_EQ(nameWhite.front(), L"");
+    EXPECT_THAT(nameWhite, Contains(L"Quillon"));
+    EXPECT_THAT(nameWhite, Contains(L"cbdhsvc_"));
 
     // Rows that begin in Hangul sort after every Latin one.
-    const std::vector<std::wstring> NameBlack = Loaded(L"name_black").Lines();
-    ASSERT_GE(NameBlack.size(), 3u);
-    EXPECT_THAT(std::vector(NameBlack.end() - 3, NameBlack.end()),
+    const std::vector<std::wstring> nameBlack = Loaded(L"name_black").Lines();
+    ASSERT_GE(nameBlack.size(), 3u);
+    EXPECT_THAT(std::vector(nameBlack.end() - 3, nameBlack.end()),
                 ElementsAre(L"스마트 모바일 사인", L"우리은행 보안 로그 수집기",
                             L"유니사인(UniSign) 한국전자인증 스마트폰 인증서 이동"));
-    EXPECT_THAT(NameBlack, Contains(L"Veraport(보안모듈 관리 프로그램) G3"));
-    EXPECT_THAT(NameBlack, Contains(L"SignKorea NA Certification Toolkit(공인인증 프로그램)"));
+    EXPECT_THAT(nameBlack, Contains(L"Veraport(보안모듈 관리 프로그램) G3"));
+    EXPECT_THAT(nameBlack, Contains(L"SignKorea NA Certification Toolkit(공인인증 프로그램)"));
 }
 
 TEST(FilterListResources, LoadReplacesContentsAndMissingResourceKeepsThem) {
-    TFilterList List = Of({L"stale.exe*"});
-    LoadFilterList(List, L"no_such_list");
-    EXPECT_THAT(List.Lines(), ElementsAre(L"stale.exe*"));
+    TFilterList list = Of({L"stale.exe*"});
+    LoadFilterList(list, L"no_such_list");
+    EXPECT_THAT(list.Lines(), ElementsAre(L"stale.exe*"));
 
-    LoadFilterList(List, L"NAME_BLACK");
-    EXPECT_EQ(List.Lines().size(), 37u);
-    EXPECT_THAT(List.Lines(), Not(Contains(L"stale.exe*")));
+    LoadFilterList(list, L"NAME_BLACK");
+    EXPECT_EQ(list.Lines().size(), 37u);
+    EXPECT_THAT(list.Lines(), Not(Contains(L"stale.exe*")));
 }
 
 TEST(FilterList, AssignAndAddIgnoreCaseForOrderAndDuplicates) {
-    TFilterList List = Of({L"beta", L"Alpha", L"BETA", L"alpha", L"gamma", L"_under"});
-    EXPECT_THAT(List.Lines(), ElementsAre(L"Alpha", L"beta", L"gamma", L"_under"));
+    TFilterList list = Of({L"beta", L"Alpha", L"BETA", L"alpha", L"gamma", L"_under"});
+    EXPECT_THAT(list.Lines(), ElementsAre(L"Alpha", L"beta", L"gamma", L"_under"));
 
-    EXPECT_FALSE(List.Add(L"GAMMA"));
-    EXPECT_TRUE(List.Add(L"Delta"));
-    EXPECT_TRUE(List.Add(L" alpha"));  // blanks make a different line
-    EXPECT_THAT(List.Lines(), ElementsAre(L" alpha", L"Alpha", L"beta", L"Delta", L"gamma", L"_under"));
+    EXPECT_FALSE(list.Add(L"GAMMA"));
+    EXPECT_TRUE(list.Add(L"Delta"));
+    EXPECT_TRUE(list.Add(L" alpha"));  // blanks make a different line
+    EXPECT_THAT(list.Lines(), ElementsAre(L" alpha", L"Alpha", L"beta", L"Delta", L"gamma", L"_under"));
 }
 
 TEST(FilterList, AssignKeepsTheFirstSpellingOfEachLine) {
     // Enough lines that the sort cannot get by with a stable small-range pass.
-    std::vector<std::wstring> First, Given;
-    for (int I = 0; I < 40; ++I) First.push_back(L"Name" + std::to_wstring(I));
-    for (int I = 39; I >= 0; --I) Given.push_back(First[static_cast<std::size_t>(I)]);
-    for (int I = 0; I < 40; ++I) Given.push_back(L"NAME" + std::to_wstring(I));
-    for (int I = 0; I < 40; ++I) Given.push_back(L"name" + std::to_wstring(I));
+    std::vector<std::wstring> first, given;
+    for (int i = 0; i < 40; ++i) first.push_back(L"Name" + std::to_wstring(i));
+    for (int i = 39; i >= 0; --i) given.push_back(first[static_cast<std::size_t>(i)]);
+    for (int i = 0; i < 40; ++i) given.push_back(L"NAME" + std::to_wstring(i));
+    for (int i = 0; i < 40; ++i) given.push_back(L"name" + std::to_wstring(i));
 
-    std::ranges::sort(First);
-    EXPECT_THAT(Of(Given).Lines(), ElementsAreArray(First));
+    std::ranges::sort(first);
+    EXPECT_THAT(Of(given).Lines(), ElementsAreArray(first));
 }
 
 TEST(FilterList, MergeAddsOnlyNewStringsOfAnArrayMember) {
-    const std::vector<std::wstring> Base = {L"chrome.exe*", L"msedge.exe*"};
+    const std::vector<std::wstring> base = {L"chrome.exe*", L"msedge.exe*"};
     struct TCase {
         const char* Reply;
         std::vector<std::wstring> Expected;
     };
-    const TCase Cases[] = {
-        {R"({"name_white": ["new.exe*"]})", Base},
-        {R"({"file_white": "new.exe*"})", Base},
-        {R"({"file_white": {"0": "new.exe*"}})", Base},
-        {R"({"file_white": null})", Base},
-        {R"(["new.exe*"])", Base},
-        {R"({"file_white": ["CHROME.EXE*", "MsEdge.exe*"]})", Base},
-        {R"({"file_white": []})", Base},
+    const TCase cases[] = {
+        {R"({"name_white": ["new.exe*"]})", base},
+        {R"({"file_white": "new.exe*"})", base},
+        {R"({"file_white": {"0": "new.exe*"}})", base},
+        {R"({"file_white": null})", base},
+        {R"(["new.exe*"])", base},
+        {R"({"file_white": ["CHROME.EXE*", "MsEdge.exe*"]})", base},
+        {R"({"file_white": []})", base},
         {R"({"file_white": [1, true, null, ["new.exe*"], {"a": "new.exe*"}, "new.exe*", "NEW.EXE*"]})",
          {L"chrome.exe*", L"msedge.exe*", L"new.exe*"}},
         {R"({"file_white": ["\uc0c8.exe*", "a.exe*"]})", {L"a.exe*", L"chrome.exe*", L"msedge.exe*", L"새.exe*"}},
-        {R"({"file_white": [)", Base},  // malformed: a discarded value
+        {R"({"file_white": [)", base},  // malformed: a discarded value
     };
-    for (const TCase& Case : Cases) {
-        SCOPED_TRACE(Case.Reply);
-        TFilterList List = Of(Base);
-        MergeFilterList(List, nlohmann::json::parse(Case.Reply, nullptr, false), "file_white");
-        EXPECT_THAT(List.Lines(), ElementsAreArray(Case.Expected));
+    for (const TCase& testCase : cases) {
+        SCOPED_TRACE(testCase.Reply);
+        TFilterList list = Of(base);
+        MergeFilterList(list, nlohmann::json::parse(testCase.Reply, nullptr, false), "file_white");
+        EXPECT_THAT(list.Lines(), ElementsAreArray(testCase.Expected));
     }
 }
 
@@ -168,22 +168,22 @@ struct TMatchCase {
 };
 
 void ExpectMatches(const TFilterList& List, const std::vector<TMatchCase>& Cases) {
-    for (const TMatchCase& Case : Cases) {
-        EXPECT_EQ(IsListed(List, Case.Text, Case.FileMode), Case.Listed)
-            << testing::PrintToString(Case.Text) << (Case.FileMode ? " in file mode" : " in name mode");
+    for (const TMatchCase& testCase : Cases) {
+        EXPECT_EQ(IsListed(List, testCase.Text, testCase.FileMode), testCase.Listed)
+            << testing::PrintToString(testCase.Text) << (testCase.FileMode ? " in file mode" : " in name mode");
     }
 }
 
 TEST(FilterListMatching, BuiltInFileWhiteList) {
-    const std::wstring Windows = GetSpecialFolder(CSIDL_WINDOWS);
-    const std::wstring ProgramFilesX86 = GetSpecialFolder(CSIDL_PROGRAM_FILESX86);
+    const std::wstring windows = GetSpecialFolder(CSIDL_WINDOWS);
+    const std::wstring programFilesX86 = GetSpecialFolder(CSIDL_PROGRAM_FILESX86);
     ASSERT_FALSE(ProgramFiles().empty());
-    ASSERT_FALSE(Windows.empty());
-    ASSERT_FALSE(ProgramFilesX86.empty());
-    ASSERT_NE(ProgramFiles(), ProgramFilesX86);
+    ASSERT_FALSE(windows.empty());
+    ASSERT_FALSE(programFilesX86.empty());
+    ASSERT_NE(ProgramFiles(), programFilesX86);
 
-    const std::wstring Realtek = L"\\Realtek\\Audio\\HDA\\RAVCpl64.exe";
-    const std::wstring VmTools = L"\\VMware\\VMware Tools\\vmtoolsd.exe";
+    const std::wstring realtek = L"\\Realtek\\Audio\\HDA\\RAVCpl64.exe";
+    const std::wstring vmTools = L"\\VMware\\VMware Tools\\vmtoolsd.exe";
     ExpectMatches(Loaded(L"file_white"), {
         {L"C:\\Users\\Ann\\Start Menu\\Programs\\Startup\\chrome.exe", true, true},
         {L"CHROME.EXE", true, true},
@@ -198,14 +198,14 @@ TEST(FilterListMatching, BuiltInFileWhiteList) {
         {L"C:\\Windows\\System32\\egistry", true, true},
         {L"C:\\Program Files\\Quillon\\quillon.EXE", true, true},
         // Path rows match any text that holds the expanded path, in any case.
-        {ProgramFiles() + Realtek, true, true},
-        {L"\"" + ProgramFiles() + Realtek + L"\" -s", true, true},
-        {AsciiLower(ProgramFiles() + Realtek), true, true},
-        {L"%ProgramFiles%" + Realtek, true, false},
-        {ProgramFilesX86 + VmTools, true, true},
-        {ProgramFiles() + VmTools, true, false},
-        {Windows + L"\\system32\\CTFMON.exe /n", true, true},
-        {Windows + L"\\System32\\notepad.exe", true, false},
+        {ProgramFiles() + realtek, true, true},
+        {L"\"" + ProgramFiles() + realtek + L"\" -s", true, true},
+        {AsciiLower(ProgramFiles() + realtek), true, true},
+        {L"%ProgramFiles%" + realtek, true, false},
+        {programFilesX86 + vmTools, true, true},
+        {ProgramFiles() + vmTools, true, false},
+        {windows + L"\\system32\\CTFMON.exe /n", true, true},
+        {windows + L"\\System32\\notepad.exe", true, false},
         // Name mode takes a mask's '*' literally.
         {L"chrome.exe", false, false},
         {L"chrome.exe*", false, true},
@@ -232,7 +232,7 @@ TEST(FilterListMatching, BuiltInNameWhiteList) {
 }
 
 TEST(FilterListMatching, TrimmedEntriesCommentsAndLocaleCase) {
-    const TFilterList List = Of({
+    const TFilterList list = Of({
         L"  padded.exe*\t",
         L"// comment.exe*",
         L"//",
@@ -245,7 +245,7 @@ TEST(FilterListMatching, TrimmedEntriesCommentsAndLocaleCase) {
         L"Svc*Name",
         L"Überwachung",
     });
-    ExpectMatches(List, {
+    ExpectMatches(list, {
         {L"C:\\Startup\\padded.exe", true, true},
         {L"padded.exe*", false, true},
         {L"  padded.exe*", false, false},
@@ -272,20 +272,20 @@ TEST(FilterListMatching, TrimmedEntriesCommentsAndLocaleCase) {
 }
 
 TEST(FilterListMatching, AddedAndMergedEntriesMatchAtOnce) {
-    TFilterList List = Of({L"mmm.exe*"});
-    EXPECT_FALSE(IsListed(List, L"C:\\aaa.exe", true));
+    TFilterList list = Of({L"mmm.exe*"});
+    EXPECT_FALSE(IsListed(list, L"C:\\aaa.exe", true));
 
-    ASSERT_TRUE(List.Add(L" aaa.exe* "));
-    MergeFilterList(List, nlohmann::json::parse(R"({"file_white": ["%ProgramFiles%\\Merged\\"]})"), "file_white");
-    ExpectMatches(List, {
+    ASSERT_TRUE(list.Add(L" aaa.exe* "));
+    MergeFilterList(list, nlohmann::json::parse(R"({"file_white": ["%ProgramFiles%\\Merged\\"]})"), "file_white");
+    ExpectMatches(list, {
         {L"C:\\aaa.exe", true, true},
         {L"C:\\mmm.exe", true, true},
         {ProgramFiles() + L"\\merged\\app.exe", true, true},
         {L"C:\\zzz.exe", true, false},
     });
 
-    List.Assign({L"zzz.exe*"});
-    ExpectMatches(List, {
+    list.Assign({L"zzz.exe*"});
+    ExpectMatches(list, {
         {L"C:\\aaa.exe", true, false},
         {L"C:\\mmm.exe", true, false},
         {ProgramFiles() + L"\\merged\\app.exe", true, false},
