@@ -27,9 +27,9 @@ void AddRoundedRect(Gdiplus::GraphicsPath& Path, const Gdiplus::RectF& R, float 
 // The product name beside the mark, in the system's text renderer so it
 // looks like the rest of the window's text.
 void DrawWordmark(HDC Dc, const RECT& Client, float Scale) {
-    UniqueFont font(::CreateFontW(-static_cast<int>(17.0f * Scale + 0.5f), 0, 0, 0, FW_BOLD, FALSE, FALSE,
-                                  FALSE, DEFAULT_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS,
-                                  CLEARTYPE_QUALITY, VARIABLE_PITCH | FF_SWISS, L"Segoe UI"));
+    UniqueFont font(::CreateFontW(-static_cast<int>(17.0f * Scale + 0.5f), 0, 0, 0, FW_BOLD, FALSE, FALSE, FALSE,
+                                  DEFAULT_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, CLEARTYPE_QUALITY,
+                                  VARIABLE_PITCH | FF_SWISS, L"Segoe UI"));
     const TSelectObject selected(Dc, font.get());
     ::SetBkMode(Dc, TRANSPARENT);
     ::SetTextColor(Dc, RGB(31, 41, 55));
@@ -46,8 +46,8 @@ void DrawLogoMark(Gdiplus::Graphics& G, const Gdiplus::RectF& Box) {
     Gdiplus::GraphicsPath square;
     AddRoundedRect(square, Box, 7.0f * u);
     Gdiplus::LinearGradientBrush fill(Gdiplus::PointF(Box.X, Box.Y),
-                                      Gdiplus::PointF(Box.X + Box.Width, Box.Y + Box.Height),
-                                      Color(255, 59, 130, 246), Color(255, 29, 78, 216));
+                                      Gdiplus::PointF(Box.X + Box.Width, Box.Y + Box.Height), Color(255, 59, 130, 246),
+                                      Color(255, 29, 78, 216));
     G.FillPath(&fill, &square);
 
     Gdiplus::Pen ink(Color(255, 255, 255, 255), 3.2f * u);
@@ -98,8 +98,7 @@ void TImgLogo::Paint() {
     if (canvas.IsValid()) {
         canvas.Graphics().Clear(Color(255, 255, 255, 255));
         const float markTop = (kLogoHeight - kMarkSize) / 2.0f;
-        DrawLogoMark(canvas.Graphics(),
-                     {kMarkLeft * scale, markTop * scale, kMarkSize * scale, kMarkSize * scale});
+        DrawLogoMark(canvas.Graphics(), {kMarkLeft * scale, markTop * scale, kMarkSize * scale, kMarkSize * scale});
         UniqueBitmap bitmap = canvas.TakeBitmap();
         UniqueMemoryDc memory(::CreateCompatibleDC(paint.Dc()));
         const TSelectObject selected(memory.get(), bitmap.get());

@@ -6,11 +6,11 @@
 namespace quillon {
 
 struct TMainLayout {
-    SIZE Client;      // the whole client area
-    RECT Head;        // the band at the top
-    RECT BtnHome;     // the header's tool button
-    RECT ImgLogo;     // the logo at the band's right end
-    RECT Card;        // the list frame, below the band within the card's padding
+    SIZE Client;   // the whole client area
+    RECT Head;     // the band at the top
+    RECT BtnHome;  // the header's tool button
+    RECT ImgLogo;  // the logo at the band's right end
+    RECT Card;     // the list frame, below the band within the card's padding
 };
 
 TMainLayout ComputeMainLayout(UINT Dpi);

@@ -15,7 +15,8 @@ constexpr int kIdHome = 10;
 }  // namespace
 
 TFrmQuillon::TFrmQuillon() {
-    CreateFor(L"QuillonMainWindow", kExStyle, kStyle, {0, 0, 0, 0}, nullptr, Translate(TranslateFormCaption(L"Quillon")).c_str());
+    CreateFor(L"QuillonMainWindow", kExStyle, kStyle, {0, 0, 0, 0}, nullptr,
+              Translate(TranslateFormCaption(L"Quillon")).c_str());
 }
 
 void TFrmQuillon::Show(int CmdShow) {
@@ -30,9 +31,8 @@ LRESULT TFrmQuillon::OnMessage(UINT Msg, WPARAM WParam, LPARAM LParam) {
         return 0;
     case WM_DPICHANGED: {
         const RECT& suggested = *reinterpret_cast<const RECT*>(LParam);
-        ::SetWindowPos(Handle(), nullptr, suggested.left, suggested.top,
-                       suggested.right - suggested.left, suggested.bottom - suggested.top,
-                       SWP_NOZORDER | SWP_NOACTIVATE);
+        ::SetWindowPos(Handle(), nullptr, suggested.left, suggested.top, suggested.right - suggested.left,
+                       suggested.bottom - suggested.top, SWP_NOZORDER | SWP_NOACTIVATE);
         ApplyDpi(HIWORD(WParam));
         return 0;
     }
@@ -61,10 +61,9 @@ void TFrmQuillon::FormCreate() {
     const TMainLayout layout = ComputeMainLayout(FDpi);
     // The home button has no action; it only shows where the user is, so it
     // stays pressed and is left out of the Tab order.
-    FBtnHome = ::CreateWindowExW(0, WC_BUTTONW, Translate(L"처음화면").c_str(), WS_CHILD | WS_VISIBLE | BS_PUSHLIKE | BS_CHECKBOX,
-                                 0, 0, 0, 0, Handle(),
-                                 reinterpret_cast<HMENU>(static_cast<INT_PTR>(kIdHome)),
-                                 ::GetModuleHandleW(nullptr), nullptr);
+    FBtnHome = ::CreateWindowExW(
+        0, WC_BUTTONW, Translate(L"처음화면").c_str(), WS_CHILD | WS_VISIBLE | BS_PUSHLIKE | BS_CHECKBOX, 0, 0, 0, 0,
+        Handle(), reinterpret_cast<HMENU>(static_cast<INT_PTR>(kIdHome)), ::GetModuleHandleW(nullptr), nullptr);
     ::SendMessageW(FBtnHome, BM_SETCHECK, BST_CHECKED, 0);
     FImgLogo = std::make_unique<TImgLogo>(Handle(), layout.ImgLogo);
     // The built-in filter lists; the service's additions join them later.
@@ -87,8 +86,7 @@ void TFrmQuillon::PlaceOnMonitor() {
     const int width = frame.right - frame.left;
     const int height = frame.bottom - frame.top;
     ::SetWindowPos(Handle(), nullptr, work.left + (work.right - work.left - width) / 2,
-                   work.top + (work.bottom - work.top - height) / 2, width, height,
-                   SWP_NOZORDER | SWP_NOACTIVATE);
+                   work.top + (work.bottom - work.top - height) / 2, width, height, SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
 void TFrmQuillon::ApplyDpi(UINT Dpi) {

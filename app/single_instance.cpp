@@ -9,8 +9,6 @@ bool AnotherCopyRuns() {
     return static_cast<bool>(existing);
 }
 
-void ClaimSingleInstance() {
-    ::CreateMutexW(nullptr, TRUE, kInstanceMutexName);
-}
+void ClaimSingleInstance() { ::CreateMutexW(nullptr, TRUE, kInstanceMutexName); }
 
 }  // namespace quillon

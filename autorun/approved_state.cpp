@@ -25,8 +25,7 @@ const wchar_t* ApprovedKeyForRunKey(std::wstring_view RunKey) {
 HKEY ApprovedRootForStartupFolder(const std::wstring& Folder) {
     // Compared exactly, as the shell spells it: the listing and the switch
     // use this one test, so a state is written where it is read.
-    return !Folder.empty() && Folder == GetSpecialFolder(CSIDL_COMMON_STARTUP) ? HKEY_LOCAL_MACHINE
-                                                                               : HKEY_CURRENT_USER;
+    return !Folder.empty() && Folder == GetSpecialFolder(CSIDL_COMMON_STARTUP) ? HKEY_LOCAL_MACHINE : HKEY_CURRENT_USER;
 }
 
 TBytes MakeApprovedValueAt(bool Enable, FILETIME Stamp) {

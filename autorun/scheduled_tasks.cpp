@@ -11,8 +11,7 @@ namespace {
 using Microsoft::WRL::ComPtr;
 
 // Fills Entry from the task at Index (counting from 1).
-HRESULT ReadTask(IRegisteredTaskCollection* Tasks, LONG Index, const std::wstring& FolderPrefix,
-                 TAutorunInfo& Entry) {
+HRESULT ReadTask(IRegisteredTaskCollection* Tasks, LONG Index, const std::wstring& FolderPrefix, TAutorunInfo& Entry) {
     ComPtr<IRegisteredTask> task;
     HRESULT status = Tasks->get_Item(TVariant(Index).get(), task.GetAddressOf());
     if (FAILED(status)) return status;

@@ -39,8 +39,8 @@ TServiceListing ListWin32Services(SC_HANDLE Manager) {
     if (error != ERROR_INSUFFICIENT_BUFFER && error != ERROR_MORE_DATA) return {};
 
     TServiceListing listing{RecordBuffer<ENUM_SERVICE_STATUSW>(needed)};
-    if (!::EnumServicesStatusW(Manager, SERVICE_WIN32, SERVICE_STATE_ALL, listing.Block.data(), needed, &needed,
-                               &count, &resume))
+    if (!::EnumServicesStatusW(Manager, SERVICE_WIN32, SERVICE_STATE_ALL, listing.Block.data(), needed, &needed, &count,
+                               &resume))
         return {};
     listing.Count = std::min<std::size_t>(count, listing.Block.size());
     return listing;

@@ -51,8 +51,8 @@ void CollectStartupFolder(const std::wstring& Folder, TAutorunList& List) {
     const HKEY approvedRoot = ApprovedRootForStartupFolder(Folder);
 
     WIN32_FIND_DATAW found{};
-    UniqueFindHandle find(::FindFirstFileExW((Folder + L"\\*").c_str(), FindExInfoBasic, &found,
-                                             FindExSearchNameMatch, nullptr, FIND_FIRST_EX_LARGE_FETCH));
+    UniqueFindHandle find(::FindFirstFileExW((Folder + L"\\*").c_str(), FindExInfoBasic, &found, FindExSearchNameMatch,
+                                             nullptr, FIND_FIRST_EX_LARGE_FETCH));
     if (!find) {
         if (!FolderExists(Folder)) FolderVanished();
         return;

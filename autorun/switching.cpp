@@ -105,8 +105,7 @@ void SetAutorunState(const std::wstring& Target, const std::wstring& From, bool 
     SetAutorunState(Target, From, Enable, CurrentSwitchContext());
 }
 
-void SetAutorunState(const std::wstring& Target, const std::wstring& From, bool Enable,
-                     const TSwitchContext& Context) {
+void SetAutorunState(const std::wstring& Target, const std::wstring& From, bool Enable, const TSwitchContext& Context) {
     SetAutorunState(KindFromText(From), Target, Enable, Context);
 }
 
@@ -182,7 +181,7 @@ void SetServiceState(const std::wstring& Target, bool Enable) {
     // Only the start type: the service's current state is the user's
     // business, and a refused change shows in the refresh.
     Absorb(::ChangeServiceConfigW(service.get(), SERVICE_NO_CHANGE, Enable ? SERVICE_AUTO_START : SERVICE_DISABLED,
-                           SERVICE_NO_CHANGE, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr));
+                                  SERVICE_NO_CHANGE, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr));
 }
 
 }  // namespace quillon

@@ -34,8 +34,7 @@ void SetAutorunState(TAutorunKind Kind, const std::wstring& Target, bool Enable,
 // The same for a kind given as From text ("FILE", "SCHE", "SERV" in any
 // ASCII case; anything else is a Run value's root).
 void SetAutorunState(const std::wstring& Target, const std::wstring& From, bool Enable);
-void SetAutorunState(const std::wstring& Target, const std::wstring& From, bool Enable,
-                     const TSwitchContext& Context);
+void SetAutorunState(const std::wstring& Target, const std::wstring& From, bool Enable, const TSwitchContext& Context);
 
 // Path is the file's full path. The common start-up folder's files keep
 // their state under HKEY_LOCAL_MACHINE, every other file under

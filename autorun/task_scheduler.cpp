@@ -55,9 +55,8 @@ void ConnectLocal(ITaskService* Service) {
 
 ComPtr<ITaskService> CoTaskScheduler_::Create() {
     ComPtr<IUnknown> object;
-    const HRESULT created = ::CoCreateInstance(CLSID_TaskScheduler, nullptr,
-                                               CLSCTX_INPROC_SERVER | CLSCTX_LOCAL_SERVER, IID_IUnknown,
-                                               reinterpret_cast<void**>(object.GetAddressOf()));
+    const HRESULT created = ::CoCreateInstance(CLSID_TaskScheduler, nullptr, CLSCTX_INPROC_SERVER | CLSCTX_LOCAL_SERVER,
+                                               IID_IUnknown, reinterpret_cast<void**>(object.GetAddressOf()));
     return AsTaskService(created, object);
 }
 

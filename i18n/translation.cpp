@@ -75,9 +75,8 @@ std::wstring TTranslationTable::Translate(std::wstring_view Text, std::wstring_v
     while (first != FLines.begin() && !std::prev(first)->empty()) --first;
     const auto last = std::find_if(match, FLines.end(), [](const std::wstring& Line) { return Line.empty(); });
     for (const std::wstring_view code : {Language, std::wstring_view(L"en")}) {
-        const auto line = std::find_if(first, last, [code](const std::wstring& Candidate) {
-            return NameOf(Candidate) == code;
-        });
+        const auto line =
+            std::find_if(first, last, [code](const std::wstring& Candidate) { return NameOf(Candidate) == code; });
         if (line != last) return WithLineBreaks(ValueOf(*line));
     }
     return WithLineBreaks(Text);
@@ -108,22 +107,16 @@ void InitTranslation() {
     });
 }
 
-const std::wstring& CurrentLanguage() {
-    return ProcessState().Language;
-}
+const std::wstring& CurrentLanguage() { return ProcessState().Language; }
 
-std::wstring Translate(std::wstring_view Key) {
-    return Translate(Key, {});
-}
+std::wstring Translate(std::wstring_view Key) { return Translate(Key, {}); }
 
 std::wstring Translate(std::wstring_view Key, std::wstring_view Language) {
     const TTranslationState& state = ProcessState();
     return state.Table.Translate(Key, Language.empty() ? std::wstring_view(state.Language) : Language);
 }
 
-std::wstring TranslateFormCaption(std::wstring_view Caption) {
-    return TranslateFormCaption(Caption, {});
-}
+std::wstring TranslateFormCaption(std::wstring_view Caption) { return TranslateFormCaption(Caption, {}); }
 
 std::wstring TranslateFormCaption(std::wstring_view Caption, std::wstring_view Language) {
     const std::wstring_view chosen = Language.empty() ? std::wstring_view(CurrentLanguage()) : Language;

@@ -21,8 +21,8 @@ TArgbCanvas::TArgbCanvas(int Width, int Height) {
     FBitmap = CreateArgbBitmap(Width, Height, &bits);
     if (!FBitmap) return;
     // Zero-filled by CreateDIBSection: fully transparent.
-    FSurface = std::make_unique<Gdiplus::Bitmap>(Width, Height, Width * 4,
-                                                 PixelFormat32bppPARGB, static_cast<BYTE*>(bits));
+    FSurface =
+        std::make_unique<Gdiplus::Bitmap>(Width, Height, Width * 4, PixelFormat32bppPARGB, static_cast<BYTE*>(bits));
     FGraphics = std::make_unique<Gdiplus::Graphics>(FSurface.get());
     if (FGraphics->GetLastStatus() != Gdiplus::Ok) {
         FGraphics.reset();

@@ -13,8 +13,7 @@ inline int Scale(int Value, UINT Dpi) noexcept {
 }
 
 inline RECT ScaleRect(const RECT& Rect, UINT Dpi) noexcept {
-    return {Scale(Rect.left, Dpi), Scale(Rect.top, Dpi), Scale(Rect.right, Dpi),
-            Scale(Rect.bottom, Dpi)};
+    return {Scale(Rect.left, Dpi), Scale(Rect.top, Dpi), Scale(Rect.right, Dpi), Scale(Rect.bottom, Dpi)};
 }
 
 }  // namespace quillon

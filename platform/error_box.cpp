@@ -24,8 +24,7 @@ TTaskDialogIndirect FindTaskDialogIndirect() {
 HRESULT CALLBACK OnBoxEvent(HWND Box, UINT Notification, WPARAM, LPARAM, LONG_PTR) {
     // With no owner the box could end up behind the main window, leaving a
     // program that looks hung; keep it on top like a system-modal box.
-    if (Notification == TDN_CREATED)
-        ::SetWindowPos(Box, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
+    if (Notification == TDN_CREATED) ::SetWindowPos(Box, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
     return S_OK;
 }
 
@@ -62,8 +61,7 @@ void ShowErrorBox(std::wstring_view Text) noexcept try {
     ::MessageBoxW(nullptr, content.c_str(), kBoxTitle, MB_OK | MB_ICONERROR | MB_SYSTEMMODAL);
 } catch (...) {
     // No memory for the text: still say that the program is closing.
-    ::MessageBoxW(nullptr, L"The program will now close.", kBoxTitle,
-                  MB_OK | MB_ICONERROR | MB_SYSTEMMODAL);
+    ::MessageBoxW(nullptr, L"The program will now close.", kBoxTitle, MB_OK | MB_ICONERROR | MB_SYSTEMMODAL);
 }
 
 }  // namespace quillon

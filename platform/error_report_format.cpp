@@ -16,8 +16,7 @@ constexpr std::string_view kSignatureLabel = "Signature: ";
 // Offset just past the first line of Bytes (from From on) that equals Line,
 // or npos.
 std::size_t FindLineEnd(std::string_view Bytes, std::string_view Line, std::size_t From = 0) {
-    for (std::size_t at = Bytes.find(Line, From); at != std::string_view::npos;
-         at = Bytes.find(Line, at + 1)) {
+    for (std::size_t at = Bytes.find(Line, From); at != std::string_view::npos; at = Bytes.find(Line, at + 1)) {
         const bool startsLine = at == 0 || Bytes[at - 1] == '\n';
         const std::string_view rest = Bytes.substr(at + Line.size());
         if (startsLine && rest.starts_with(kLineEnd)) return at + Line.size() + kLineEnd.size();
@@ -28,8 +27,8 @@ std::size_t FindLineEnd(std::string_view Bytes, std::string_view Line, std::size
 
 std::string FormatTime(const SYSTEMTIME& Time) {
     char text[32];
-    std::snprintf(text, sizeof text, "%04u-%02u-%02uT%02u:%02u:%02uZ", Time.wYear, Time.wMonth,
-                  Time.wDay, Time.wHour, Time.wMinute, Time.wSecond);
+    std::snprintf(text, sizeof text, "%04u-%02u-%02uT%02u:%02u:%02uZ", Time.wYear, Time.wMonth, Time.wDay, Time.wHour,
+                  Time.wMinute, Time.wSecond);
     return text;
 }
 
@@ -101,8 +100,7 @@ bool ReportFileHasSignature(std::string_view FileBytes, std::string_view Signatu
     return FindLineEnd(FileBytes, line) != std::string_view::npos;
 }
 
-std::string AppendReportCapped(std::string_view FileBytes, std::string_view Report,
-                               std::size_t MaxBytes) {
+std::string AppendReportCapped(std::string_view FileBytes, std::string_view Report, std::size_t MaxBytes) {
     if (Report.size() > MaxBytes) return CutReport(Report, MaxBytes);
     std::string_view kept = FileBytes;
     // A file that does not end in a line break (edited by hand, or cut short
@@ -121,8 +119,7 @@ std::string AppendReportCapped(std::string_view FileBytes, std::string_view Repo
 
 std::wstring ReportPathBeside(std::wstring_view ModulePath) {
     const std::size_t slash = ModulePath.find_last_of(L"\\/");
-    std::wstring path(slash == std::wstring_view::npos ? std::wstring_view()
-                                                        : ModulePath.substr(0, slash + 1));
+    std::wstring path(slash == std::wstring_view::npos ? std::wstring_view() : ModulePath.substr(0, slash + 1));
     return path + L"bugreport.txt";
 }
 

@@ -18,8 +18,7 @@
 namespace quillon {
 
 inline constexpr std::size_t kBugReportMaxBytes = 100000;
-inline constexpr std::string_view kBugReportSeparator =
-    "------------------------------------------------------------";
+inline constexpr std::string_view kBugReportSeparator = "------------------------------------------------------------";
 
 struct TErrorReportFacts {
     std::wstring_view Text;

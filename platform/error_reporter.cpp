@@ -88,9 +88,8 @@ TErrorReporter::TRole TErrorReporter::TakeRole() {
 }
 
 void TErrorReporter::AppendToFile(std::wstring_view Text) noexcept try {
-    UniqueFileHandle file(::CreateFileW(FSeam.ReportPath.c_str(), GENERIC_READ | GENERIC_WRITE,
-                                        FILE_SHARE_READ, nullptr, OPEN_ALWAYS,
-                                        FILE_ATTRIBUTE_NORMAL, nullptr));
+    UniqueFileHandle file(::CreateFileW(FSeam.ReportPath.c_str(), GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ,
+                                        nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!file) return;
     std::string old;
     if (!ReadWholeFile(file.get(), old)) return;

@@ -15,7 +15,8 @@ public:
 
     template <typename TRange>
     constexpr void AddAll(const TRange& Units) noexcept {
-        for (const auto unit : Units) Add(static_cast<std::uint64_t>(static_cast<std::make_unsigned_t<decltype(unit)>>(unit)));
+        for (const auto unit : Units)
+            Add(static_cast<std::uint64_t>(static_cast<std::make_unsigned_t<decltype(unit)>>(unit)));
     }
 
     [[nodiscard]] constexpr std::uint64_t Value() const noexcept { return FHash; }

@@ -35,9 +35,7 @@ constexpr int kMaxReadAttempts = 8;
 constexpr DWORD kMaxKeyNameLength = 255;
 constexpr DWORD kMaxValueNameLength = 16383;
 
-const wchar_t* KeyPath(const std::wstring& Key) {
-    return Key.c_str() + (!Key.empty() && Key.front() == L'\\' ? 1 : 0);
-}
+const wchar_t* KeyPath(const std::wstring& Key) { return Key.c_str() + (!Key.empty() && Key.front() == L'\\' ? 1 : 0); }
 
 // Whatever a failed call leaves in its out-parameter is no handle, so the
 // owner takes the key only on success.
@@ -148,7 +146,8 @@ std::vector<std::wstring> EnumNames(HKEY Key, TNameKind Kind) {
         LONG status = EnumName(Key, Kind, index, buffer, length);
         if (status == ERROR_MORE_DATA) {
             // The name was replaced by a longer one since the count was taken.
-            buffer.resize(std::max<std::size_t>(buffer.size(), (subkeys ? kMaxKeyNameLength : kMaxValueNameLength) + 1));
+            buffer.resize(
+                std::max<std::size_t>(buffer.size(), (subkeys ? kMaxKeyNameLength : kMaxValueNameLength) + 1));
             status = EnumName(Key, Kind, index, buffer, length);
         }
         if (status == ERROR_NO_MORE_ITEMS) break;
@@ -167,8 +166,7 @@ void SetValue(HKEY RootKey, const std::wstring& Key, const std::wstring& Name, D
               std::size_t Size) {
     if (Size > MAXDWORD) return;
     if (const UniqueHKey opened = OpenForWriting(RootKey, Key)) {
-        ::RegSetValueExW(opened.get(), Name.c_str(), 0, Type, static_cast<const BYTE*>(Data),
-                         static_cast<DWORD>(Size));
+        ::RegSetValueExW(opened.get(), Name.c_str(), 0, Type, static_cast<const BYTE*>(Data), static_cast<DWORD>(Size));
     }
 }
 
@@ -352,7 +350,8 @@ std::wstring RootKeyToText(HKEY RootKey, bool Short) {
 
 HKEY TextToRootKey(std::wstring_view Text) {
     for (const TRootName& entry : RootNames()) {
-        if (EqualsIgnoringAsciiCase(Text, entry.LongName) || (entry.ShortName && EqualsIgnoringAsciiCase(Text, entry.ShortName))) {
+        if (EqualsIgnoringAsciiCase(Text, entry.LongName) ||
+            (entry.ShortName && EqualsIgnoringAsciiCase(Text, entry.ShortName))) {
             return entry.Root;
         }
     }

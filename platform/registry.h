@@ -49,8 +49,7 @@ public:
                             std::span<const std::uint8_t> Value);
     static void WriteInteger(HKEY RootKey, const std::wstring& Key, const std::wstring& Name, std::int32_t Value);
     // REG_SZ including the terminating NUL.
-    static void WriteString(HKEY RootKey, const std::wstring& Key, const std::wstring& Name,
-                            const std::wstring& Value);
+    static void WriteString(HKEY RootKey, const std::wstring& Key, const std::wstring& Name, const std::wstring& Value);
     // Deletes the subkey Name of Key with everything below it.
     static void DeleteKey(HKEY RootKey, const std::wstring& Key, const std::wstring& Name);
     static void DeleteValue(HKEY RootKey, const std::wstring& Key, const std::wstring& Name);

@@ -50,8 +50,7 @@ std::wstring FirstStringTable(const TBlock& Block) {
     if (length < sizeof(pair) || BytesFrom(Block, value) < sizeof(pair)) return {};
     std::memcpy(pair, value, sizeof(pair));
     wchar_t name[16] = {};
-    std::swprintf(name, std::size(name), L"%04x%04x", static_cast<unsigned>(pair[0]),
-                  static_cast<unsigned>(pair[1]));
+    std::swprintf(name, std::size(name), L"%04x%04x", static_cast<unsigned>(pair[0]), static_cast<unsigned>(pair[1]));
     return name;
 }
 
@@ -71,8 +70,7 @@ bool QueryString(const TBlock& Block, const std::wstring& Path, std::wstring& Te
 
 }  // namespace
 
-int ReadVersionStrings(const std::wstring& FileName, const std::vector<std::wstring>& Keys,
-                       TVersionStrings& Values) {
+int ReadVersionStrings(const std::wstring& FileName, const std::vector<std::wstring>& Keys, TVersionStrings& Values) {
     if (!FileExists(FileName)) return 0;
     const TBlock block = LoadVersionBlock(FileName);
     if (block.empty()) return 0;

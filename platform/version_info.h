@@ -16,8 +16,7 @@ using TVersionStrings = std::map<std::wstring, std::wstring>;
 // Returns 0 and leaves Values alone when the file is missing, has no version
 // resource or no translation table. A key that Values already holds is a
 // caller's mistake: std::invalid_argument, with the entries added so far kept.
-int ReadVersionStrings(const std::wstring& FileName, const std::vector<std::wstring>& Keys,
-                       TVersionStrings& Values);
+int ReadVersionStrings(const std::wstring& FileName, const std::vector<std::wstring>& Keys, TVersionStrings& Values);
 
 // The file's "ProductName" for the first language of its translation
 // table, or "" when there is none.

@@ -9,8 +9,8 @@ TWindow::~TWindow() {
     if (FHandle) ::DestroyWindow(FHandle);
 }
 
-HWND TWindow::CreateFor(const wchar_t* ClassName, DWORD ExStyle, DWORD Style, const RECT& Rect,
-                        HWND Parent, const wchar_t* Title, LPCWSTR Cursor) {
+HWND TWindow::CreateFor(const wchar_t* ClassName, DWORD ExStyle, DWORD Style, const RECT& Rect, HWND Parent,
+                        const wchar_t* Title, LPCWSTR Cursor) {
     HINSTANCE instance = ::GetModuleHandleW(nullptr);
     WNDCLASSEXW known{};
     known.cbSize = sizeof(known);
@@ -25,9 +25,8 @@ HWND TWindow::CreateFor(const wchar_t* ClassName, DWORD ExStyle, DWORD Style, co
         cls.lpszClassName = ClassName;
         ::RegisterClassExW(&cls);
     }
-    return ::CreateWindowExW(ExStyle, ClassName, Title, Style, Rect.left, Rect.top,
-                             Rect.right - Rect.left, Rect.bottom - Rect.top, Parent, nullptr,
-                             instance, this);
+    return ::CreateWindowExW(ExStyle, ClassName, Title, Style, Rect.left, Rect.top, Rect.right - Rect.left,
+                             Rect.bottom - Rect.top, Parent, nullptr, instance, this);
 }
 
 void MoveWindowTo(HWND Wnd, const RECT& Rect) {

@@ -21,8 +21,8 @@ public:
 protected:
     // Registers ClassName once per process (white background, arrow cursor
     // unless Cursor names another) and creates the window for this object.
-    HWND CreateFor(const wchar_t* ClassName, DWORD ExStyle, DWORD Style, const RECT& Rect,
-                   HWND Parent, const wchar_t* Title = L"", LPCWSTR Cursor = IDC_ARROW);
+    HWND CreateFor(const wchar_t* ClassName, DWORD ExStyle, DWORD Style, const RECT& Rect, HWND Parent,
+                   const wchar_t* Title = L"", LPCWSTR Cursor = IDC_ARROW);
 
     // Everything this class does not handle goes to DefWindowProcW.
     virtual LRESULT OnMessage(UINT Msg, WPARAM WParam, LPARAM LParam);

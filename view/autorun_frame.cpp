@@ -22,9 +22,8 @@ constexpr int kIdSwitch = 102;
 constexpr UINT kIdSave = 200;
 
 HWND CreateChild(const wchar_t* ClassName, const wchar_t* Text, DWORD Style, HWND Parent, int Id) {
-    return ::CreateWindowExW(0, ClassName, Text, WS_CHILD | WS_VISIBLE | WS_TABSTOP | Style, 0, 0, 0,
-                             0, Parent, reinterpret_cast<HMENU>(static_cast<INT_PTR>(Id)),
-                             ::GetModuleHandleW(nullptr), nullptr);
+    return ::CreateWindowExW(0, ClassName, Text, WS_CHILD | WS_VISIBLE | WS_TABSTOP | Style, 0, 0, 0, 0, Parent,
+                             reinterpret_cast<HMENU>(static_cast<INT_PTR>(Id)), ::GetModuleHandleW(nullptr), nullptr);
 }
 
 void CopyCellText(const std::wstring& Text, NMLVDISPINFOW& Info) {
@@ -39,18 +38,17 @@ void CopyCellText(const std::wstring& Text, NMLVDISPINFOW& Info) {
 
 TFrmAutorun::TFrmAutorun(HWND Parent, const RECT& Rect, UINT Dpi, const TUiFonts& Fonts)
     : FDpi(Dpi), FFonts(Fonts), FImages(Dpi) {
-    CreateFor(L"QuillonAutorunFrame", WS_EX_CONTROLPARENT, WS_CHILD | WS_VISIBLE | WS_CLIPCHILDREN,
-              Rect, Parent);
+    CreateFor(L"QuillonAutorunFrame", WS_EX_CONTROLPARENT, WS_CHILD | WS_VISIBLE | WS_CLIPCHILDREN, Rect, Parent);
     CreateControls();
     ApplyDpi(Dpi);
 }
 
 void TFrmAutorun::CreateControls() {
     // The list never owns row memory (owner data) nor the image list (shared).
-    FListAutorun = CreateChild(WC_LISTVIEWW, L"",
-                               LVS_REPORT | LVS_OWNERDATA | LVS_SINGLESEL | LVS_SHOWSELALWAYS |
-                                   LVS_NOSORTHEADER | LVS_SHAREIMAGELISTS,
-                               Handle(), kIdList);
+    FListAutorun = CreateChild(
+        WC_LISTVIEWW, L"",
+        LVS_REPORT | LVS_OWNERDATA | LVS_SINGLESEL | LVS_SHOWSELALWAYS | LVS_NOSORTHEADER | LVS_SHAREIMAGELISTS,
+        Handle(), kIdList);
     ListView_SetExtendedListViewStyle(FListAutorun, LVS_EX_FULLROWSELECT | LVS_EX_DOUBLEBUFFER);
     ::SetWindowTheme(FListAutorun, L"Explorer", nullptr);
     ::SendMessageW(FListAutorun, WM_CHANGEUISTATE, MAKEWPARAM(UIS_SET, UISF_HIDEFOCUS), 0);

@@ -10,11 +10,11 @@
 namespace quillon {
 
 struct TAutorunItem {
-    std::wstring FileName;  // column 0: the product name, or the entry's caption
-    std::wstring Target;    // with From, identifies the entry
-    std::wstring From;      // column 1: "FILE", "SCHE", "SERV" or a registry root
-    int Icon = 0;           // index into the list's images
-    bool Enabled = false;   // drawn grey when false
+    std::wstring FileName;                       // column 0: the product name, or the entry's caption
+    std::wstring Target;                         // with From, identifies the entry
+    std::wstring From;                           // column 1: "FILE", "SCHE", "SERV" or a registry root
+    int Icon = 0;                                // index into the list's images
+    bool Enabled = false;                        // drawn grey when false
     TAutorunKind Kind = TAutorunKind::RunValue;  // how the row's entry is switched
 };
 

@@ -6,10 +6,10 @@
 namespace quillon {
 
 struct TAutorunLayout {
-    RECT List;      // the entries, above the bottom bar
-    RECT Bar;       // the bottom bar
-    RECT AllList;   // the "all programs" check box
-    RECT Switch;    // the switch button, at the bar's right end
+    RECT List;     // the entries, above the bottom bar
+    RECT Bar;      // the bottom bar
+    RECT AllList;  // the "all programs" check box
+    RECT Switch;   // the switch button, at the bar's right end
 };
 
 TAutorunLayout ComputeAutorunLayout(SIZE Frame, UINT Dpi);

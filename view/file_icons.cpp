@@ -58,8 +58,7 @@ UniqueIcon ExtractFileIcon(const std::wstring& Key, int InvalidNumber) {
     return UniqueIcon(::ExtractAssociatedIconW(nullptr, path, &number));
 }
 
-int GetFileIconIndex(TIconCache& Cache, HIMAGELIST Images, UINT Dpi, const std::wstring& Source,
-                     int Fallback) {
+int GetFileIconIndex(TIconCache& Cache, HIMAGELIST Images, UINT Dpi, const std::wstring& Source, int Fallback) {
     const std::wstring key = IconKey(Source);
     if (key.empty()) return Fallback;
     if (const auto cached = Cache.find(key); cached != Cache.end()) return cached->second;

@@ -41,7 +41,6 @@ UniqueIcon ExtractFileIcon(const std::wstring& Key, int InvalidNumber = kImageRe
 //   icon added                                      -> its new index
 //   the icon cannot be added to Images              -> Fallback
 // Only an added icon enters Cache.
-int GetFileIconIndex(TIconCache& Cache, HIMAGELIST Images, UINT Dpi, const std::wstring& Source,
-                     int Fallback);
+int GetFileIconIndex(TIconCache& Cache, HIMAGELIST Images, UINT Dpi, const std::wstring& Source, int Fallback);
 
 }  // namespace quillon

@@ -99,9 +99,12 @@ bool TFilterList::IsListed(std::wstring_view Text, bool FileMode) const {
     const std::wstring upperText = UpperUnderUserLocale(Text);
     return std::ranges::any_of(FEntries, [&](const TEntry& Entry) {
         switch (Entry.Kind) {
-            case TKind::Mask: return EqualsIgnoringAsciiCase(fileName, Entry.Key);
-            case TKind::Plain: return upperText.find(Entry.Key) != std::wstring::npos;
-            case TKind::Comment: break;
+        case TKind::Mask:
+            return EqualsIgnoringAsciiCase(fileName, Entry.Key);
+        case TKind::Plain:
+            return upperText.find(Entry.Key) != std::wstring::npos;
+        case TKind::Comment:
+            break;
         }
         return false;
     });
@@ -128,8 +131,6 @@ void MergeFilterList(TFilterList& List, const nlohmann::json& Reply, const char*
     }
 }
 
-bool IsListed(const TFilterList& List, std::wstring_view Text, bool FileMode) {
-    return List.IsListed(Text, FileMode);
-}
+bool IsListed(const TFilterList& List, std::wstring_view Text, bool FileMode) { return List.IsListed(Text, FileMode); }
 
 }  // namespace quillon

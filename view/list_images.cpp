@@ -75,8 +75,7 @@ void DrawClock(Gdiplus::Graphics& G) {
 
 // A gear with Teeth teeth between radius Inner and Outer and a hole of
 // radius Hole, filled in Fill; the hole stays transparent.
-void DrawGear(Gdiplus::Graphics& G, PointF Centre, float Outer, float Inner, float Hole, int Teeth,
-              Color Fill) {
+void DrawGear(Gdiplus::Graphics& G, PointF Centre, float Outer, float Inner, float Hole, int Teeth, Color Fill) {
     const float step = 2.0f * std::numbers::pi_v<float> / static_cast<float>(Teeth);
     const float base = step * 0.26f;
     const float tip = step * 0.16f;
@@ -170,8 +169,8 @@ int AddBlankImage(HIMAGELIST List, UINT Dpi) { return AddImage(List, Dpi, &DrawB
 int ImageCellHeight(UINT Dpi) { return Scale(kRowHeight, Dpi) - 1; }
 
 UniqueImageList CreateListImages(UINT Dpi) {
-    UniqueImageList list(::ImageList_Create(Scale(kImageSize, Dpi), ImageCellHeight(Dpi),
-                                            ILC_COLOR32, kFixedImageCount, 16));
+    UniqueImageList list(
+        ::ImageList_Create(Scale(kImageSize, Dpi), ImageCellHeight(Dpi), ILC_COLOR32, kFixedImageCount, 16));
     if (!list) return list;
     AddImage(list.get(), Dpi, &DrawBlankDocument);
     AddImage(list.get(), Dpi, &DrawRegistryCubes);

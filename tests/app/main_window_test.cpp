@@ -81,8 +81,8 @@ TEST_F(MainWindowTest, FrameHasTwoColumnsTheCheckBoxTheButtonAndTheMenu) {
 TEST_F(MainWindowTest, RowsComeFromTheModelTwentyFourPixelsHigh) {
     TFrmQuillon form;
     TFrmAutorun& frame = form.FrmAutorun();
-    frame.Rows() = {{L"Alpha Tool", L"HKCU\\Software\\Microsoft\\Windows\\CurrentVersion\\Run\\Alpha",
-                     L"HKCU", kImageRegistry, true},
+    frame.Rows() = {{L"Alpha Tool", L"HKCU\\Software\\Microsoft\\Windows\\CurrentVersion\\Run\\Alpha", L"HKCU",
+                     kImageRegistry, true},
                     {L"Beta Service", L"beta", L"SERV", kImageGears, false}};
     frame.RowsChanged();
     HWND list = frame.ListAutorun();

@@ -27,8 +27,7 @@ TProcess Start(const std::wstring& Exe) {
     startup.cb = sizeof(startup);
     PROCESS_INFORMATION info{};
     TProcess result;
-    if (!::CreateProcessW(Exe.c_str(), command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
-                          &startup, &info)) {
+    if (!::CreateProcessW(Exe.c_str(), command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &info)) {
         ADD_FAILURE() << "CreateProcessW failed: " << ::GetLastError();
         return result;
     }

@@ -63,10 +63,14 @@ TEST(CollectAutoruns, GathersTheFourSourcesInOrderFromTheRealSystem) {
 
 TEST(KindFromText, ThreeTagsInAnyCaseAndEveryOtherTextIsARunValue) {
     const std::pair<const wchar_t*, TAutorunKind> cases[] = {
-        {L"FILE", TAutorunKind::StartupFile}, {L"file", TAutorunKind::StartupFile},
-        {L"SCHE", TAutorunKind::Task},        {L"sChE", TAutorunKind::Task},
-        {L"Serv", TAutorunKind::Service},     {L"HKCU", TAutorunKind::RunValue},
-        {L"HKEY_LOCAL_MACHINE", TAutorunKind::RunValue}, {L"FILES", TAutorunKind::RunValue},
+        {L"FILE", TAutorunKind::StartupFile},
+        {L"file", TAutorunKind::StartupFile},
+        {L"SCHE", TAutorunKind::Task},
+        {L"sChE", TAutorunKind::Task},
+        {L"Serv", TAutorunKind::Service},
+        {L"HKCU", TAutorunKind::RunValue},
+        {L"HKEY_LOCAL_MACHINE", TAutorunKind::RunValue},
+        {L"FILES", TAutorunKind::RunValue},
         {L"", TAutorunKind::RunValue},
     };
     for (const auto& [from, kind] : cases) EXPECT_EQ(KindFromText(from), kind) << from;

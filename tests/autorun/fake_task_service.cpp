@@ -52,8 +52,7 @@ public:
     HRESULT STDMETHODCALLTYPE GetTypeInfoCount(UINT*) override { return E_NOTIMPL; }
     HRESULT STDMETHODCALLTYPE GetTypeInfo(UINT, LCID, ITypeInfo**) override { return E_NOTIMPL; }
     HRESULT STDMETHODCALLTYPE GetIDsOfNames(REFIID, LPOLESTR*, UINT, LCID, DISPID*) override { return E_NOTIMPL; }
-    HRESULT STDMETHODCALLTYPE Invoke(DISPID, REFIID, LCID, WORD, DISPPARAMS*, VARIANT*, EXCEPINFO*,
-                                     UINT*) override {
+    HRESULT STDMETHODCALLTYPE Invoke(DISPID, REFIID, LCID, WORD, DISPPARAMS*, VARIANT*, EXCEPINFO*, UINT*) override {
         return E_NOTIMPL;
     }
 
@@ -66,8 +65,7 @@ private:
 
 class TFakeRegisteredTask final : public TFakeObject<IRegisteredTask> {
 public:
-    TFakeRegisteredTask(TFakeScheduler& Scheduler, TFakeTask Task)
-        : TFakeObject(Scheduler), FTask(std::move(Task)) {}
+    TFakeRegisteredTask(TFakeScheduler& Scheduler, TFakeTask Task) : TFakeObject(Scheduler), FTask(std::move(Task)) {}
 
     HRESULT STDMETHODCALLTYPE get_Name(BSTR* Name) override {
         const HRESULT status = FScheduler.Record(L"get_Name " + FTask.Name);
@@ -187,8 +185,8 @@ public:
     using TFakeObject::TFakeObject;
 
     HRESULT STDMETHODCALLTYPE Connect(VARIANT Server, VARIANT User, VARIANT Domain, VARIANT Password) override {
-        FScheduler.Calls.push_back(L"Connect(" + Describe(Server) + L", " + Describe(User) + L", " +
-                                   Describe(Domain) + L", " + Describe(Password) + L")");
+        FScheduler.Calls.push_back(L"Connect(" + Describe(Server) + L", " + Describe(User) + L", " + Describe(Domain) +
+                                   L", " + Describe(Password) + L")");
         return FScheduler.ConnectResult;
     }
     HRESULT STDMETHODCALLTYPE GetFolder(BSTR Path, ITaskFolder** Folder) override {

@@ -13,7 +13,8 @@ namespace quillon {
 namespace {
 
 const TAutorunInfo* FindEntry(const TAutorunList& List, const std::wstring& Target) {
-    const auto it = std::find_if(List.begin(), List.end(), [&](const TAutorunInfo& Entry) { return Entry.Target == Target; });
+    const auto it =
+        std::find_if(List.begin(), List.end(), [&](const TAutorunInfo& Entry) { return Entry.Target == Target; });
     return it == List.end() ? nullptr : &*it;
 }
 
@@ -69,7 +70,8 @@ TEST_F(ServicesTest, ListsWin32ServicesWithTheirConfiguration) {
          true},
     };
     for (const auto& testCase : cases)
-        ASSERT_TRUE(Create(testCase.Kind, testCase.Type, testCase.StartType, testCase.Command)) << testCase.Kind << " " << ::GetLastError();
+        ASSERT_TRUE(Create(testCase.Kind, testCase.Type, testCase.StartType, testCase.Command))
+            << testCase.Kind << " " << ::GetLastError();
     ASSERT_TRUE(Create(L"Driver", SERVICE_KERNEL_DRIVER, SERVICE_DEMAND_START,
                        L"C:\\windows\\system32\\drivers\\quillontest.sys"))
         << ::GetLastError();

@@ -17,7 +17,6 @@ namespace {
 
 using ::testing::ElementsAre;
 
-
 void WriteFile(const std::wstring& Path, DWORD Attributes = FILE_ATTRIBUTE_NORMAL) {
     HANDLE file = ::CreateFileW(Path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, Attributes, nullptr);
     ASSERT_NE(file, INVALID_HANDLE_VALUE) << "cannot create " << std::string(Path.begin(), Path.end());
@@ -91,8 +90,8 @@ TEST_F(StartupFoldersTest, ListsShortcutsAndProgramsOfBothFoldersCommonFirst) {
     EXPECT_THAT(std::vector<std::wstring>(captions.begin() + 1, captions.end()),
                 ::testing::UnorderedElementsAre(Tag + L"Tool", Tag + L"a.b", Tag + L"LOUD"));
 
-    const TAutorunInfo& user = *std::find_if(mine.begin() + 1, mine.end(),
-                                             [&](const TAutorunInfo& e) { return e.Caption == Tag + L"Tool"; });
+    const TAutorunInfo& user =
+        *std::find_if(mine.begin() + 1, mine.end(), [&](const TAutorunInfo& e) { return e.Caption == Tag + L"Tool"; });
     EXPECT_EQ(user.FileName, User + L"\\" + userTool);
     EXPECT_EQ(user.Target, user.FileName);
     EXPECT_EQ(user.From, L"FILE");
@@ -127,10 +126,11 @@ TEST(StartupFileName, KnowsTheSixTypesInAnyCase) {
         const wchar_t* Name;
         bool Listed;
     };
-    const Case cases[] = {{L"a.url", true},     {L"a.LNK", true},  {L"A.Exe", true},   {L"a.bat", true},
-                          {L"a.CMD", true},     {L"a.com", true},  {L"desktop.ini", false},
-                          {L"a.exe.txt", false}, {L"exe", false},  {L"a.lnk.", false}, {L".lnk", true}};
-    for (const Case& c : cases) EXPECT_EQ(IsStartupFileName(c.Name), c.Listed) << std::string(c.Name, c.Name + wcslen(c.Name));
+    const Case cases[] = {{L"a.url", true}, {L"a.LNK", true},   {L"A.Exe", true},        {L"a.bat", true},
+                          {L"a.CMD", true}, {L"a.com", true},   {L"desktop.ini", false}, {L"a.exe.txt", false},
+                          {L"exe", false},  {L"a.lnk.", false}, {L".lnk", true}};
+    for (const Case& c : cases)
+        EXPECT_EQ(IsStartupFileName(c.Name), c.Listed) << std::string(c.Name, c.Name + wcslen(c.Name));
 }
 
 }  // namespace

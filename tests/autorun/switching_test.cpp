@@ -98,7 +98,6 @@ void ExpectApprovedValueWritten(HKEY Root, const std::wstring& Key, const std::w
     EXPECT_LE(stamp, after);
 }
 
-
 bool FileExists(const std::wstring& Path) { return ::GetFileAttributesW(Path.c_str()) != INVALID_FILE_ATTRIBUTES; }
 
 std::wstring SystemText(DWORD Code) {
@@ -316,11 +315,7 @@ TEST_F(SwitchingTest, BeforeWindows10FilesOutsideTheStartupFoldersAreNeverDelete
     const std::wstring subPath = AddFile(sub, victim);
 
     const std::wstring paths[] = {
-        victimPath,
-        tempPath,
-        subPath,
-        User + L"\\..\\" + victim,
-        User + L"\\" + Scratch + L"/../../" + victim,
+        victimPath, tempPath, subPath, User + L"\\..\\" + victim, User + L"\\" + Scratch + L"/../../" + victim,
     };
     for (const std::wstring& path : paths) {
         EXPECT_NO_THROW(SetStartupFileState(path, false, kWindows7)) << Narrow(path);
@@ -337,8 +332,8 @@ TEST_F(SwitchingTest, BeforeWindows10AStartupFileThatCannotBeDeletedRaises) {
     const std::wstring held = AddFile(User, Name(L"Held", L".lnk"));
     const std::wstring missing = User + L"\\" + Name(L"Missing", L".lnk");
     // Open without delete sharing: the file cannot go while this is open.
-    const UniqueFileHandle holder(::CreateFileW(held.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
-                                                nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    const UniqueFileHandle holder(::CreateFileW(held.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                                OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
     ASSERT_TRUE(holder);
 
     for (const std::wstring& path : {held, missing}) {
@@ -377,8 +372,9 @@ protected:
 
     void TearDown() override {
         if (FCreated) ::DeleteService(FCreated.get());
-        if (FRestore) ::ChangeServiceConfigW(FRestore.get(), SERVICE_NO_CHANGE, FRestoreStartType, SERVICE_NO_CHANGE,
-                                             nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr);
+        if (FRestore)
+            ::ChangeServiceConfigW(FRestore.get(), SERVICE_NO_CHANGE, FRestoreStartType, SERVICE_NO_CHANGE, nullptr,
+                                   nullptr, nullptr, nullptr, nullptr, nullptr, nullptr);
     }
 
     UniqueServiceHandle Open(const std::wstring& Name) const {
@@ -402,7 +398,7 @@ protected:
             return {};
         }
         auto text = [](const wchar_t* Text) { return std::wstring(Text ? Text : L""); };
-        return {config->dwServiceType, config->dwStartType, config->dwErrorControl,
+        return {config->dwServiceType,          config->dwStartType,         config->dwErrorControl,
                 text(config->lpBinaryPathName), text(config->lpDisplayName), text(config->lpServiceStartName)};
     }
 

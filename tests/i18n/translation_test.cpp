@@ -46,7 +46,10 @@ TEST_F(BuiltInTable, WindowTextsInEveryLanguageAndBack) {
     for (const TPhrase& phrase : kWindowTexts) {
         SCOPED_TRACE(testing::Message() << "key " << std::wstring(phrase.Key));
         const std::array<std::pair<std::wstring_view, std::wstring_view>, 5> expected = {{
-            {L"ko", phrase.Ko}, {L"en", phrase.En}, {L"fr", phrase.Fr}, {L"ja", phrase.Ja},
+            {L"ko", phrase.Ko},
+            {L"en", phrase.En},
+            {L"fr", phrase.Fr},
+            {L"ja", phrase.Ja},
             {L"de", phrase.En},  // not in the table: English
         }};
         for (const auto& [Language, Text] : expected) {
@@ -63,14 +66,14 @@ TEST_F(BuiltInTable, LookupRules) {
         std::wstring_view Text, Language, Expected;
     };
     constexpr TCase kCases[] = {
-        {L"HOME", L"fr", L"Accueil"},                   // ASCII case ignored in the lookup
-        {L"Programma", L"ko", L"프로그램 이름"},          // the phrase given in Italian
-        {L"Loc", L"ja", L"場所"},                        // English and French share it: one block
-        {L"Disable", L"FR", L"Disable"},                 // codes match exactly: English
+        {L"HOME", L"fr", L"Accueil"},             // ASCII case ignored in the lookup
+        {L"Programma", L"ko", L"프로그램 이름"},  // the phrase given in Italian
+        {L"Loc", L"ja", L"場所"},                 // English and French share it: one block
+        {L"Disable", L"FR", L"Disable"},          // codes match exactly: English
         {L"", L"en", L""},
-        {L"a\\nb", L"en", L"a\rb"},                      // not a key, line break still made
+        {L"a\\nb", L"en", L"a\rb"},  // not a key, line break still made
         {L"No such phrase", L"ko", L"No such phrase"},
-        {L"사용함 ", L"en", L"사용함 "},                  // not trimmed
+        {L"사용함 ", L"en", L"사용함 "},  // not trimmed
     };
     for (const TCase& testCase : kCases) {
         EXPECT_EQ(Translate(testCase.Text, testCase.Language), testCase.Expected)
@@ -85,12 +88,9 @@ TEST_F(BuiltInTable, FormCaptionTakesTwoLookups) {
         std::wstring_view Caption, Language, First, Second;
     };
     constexpr TCase kCases[] = {
-        {L"사용함", L"ko", L"사용함", L"사용함"},
-        {L"사용함", L"fr", L"Enable", L"Activer"},
-        {L"Activer", L"ko", L"사용함", L"사용함"},
-        {L"Activer", L"ja", L"Enable", L"有効化"},
-        {L"사용함", L"de", L"Enable", L"Enable"},
-        {L"Quillon", L"ar", L"Quillon", L"Quillon"},
+        {L"사용함", L"ko", L"사용함", L"사용함"},          {L"사용함", L"fr", L"Enable", L"Activer"},
+        {L"Activer", L"ko", L"사용함", L"사용함"},         {L"Activer", L"ja", L"Enable", L"有効化"},
+        {L"사용함", L"de", L"Enable", L"Enable"},          {L"Quillon", L"ar", L"Quillon", L"Quillon"},
         {L"목록 저장", L"en", L"목록 저장", L"목록 저장"},
     };
     for (const TCase& testCase : kCases) {
@@ -194,11 +194,11 @@ TEST(TranslationTable, LooksUpWithinOneBlock) {
     };
     constexpr TCase kCases[] = {
         {L"ONE", L"fr", L"Un"},
-        {L"하나", L"ja", L"One"},        // no Japanese line: English, not the next block's
-        {L"둘", L"fr", L"둘"},           // neither French nor English: unchanged
-        {L"둘", L"ja", L"二=2"},         // the value is everything after the first "="
+        {L"하나", L"ja", L"One"},  // no Japanese line: English, not the next block's
+        {L"둘", L"fr", L"둘"},     // neither French nor English: unchanged
+        {L"둘", L"ja", L"二=2"},   // the value is everything after the first "="
         {L"二=2", L"ko", L"둘"},
-        {L"just a note", L"ko", L"just a note"},  // a line without "=" has no value
+        {L"just a note", L"ko", L"just a note"},   // a line without "=" has no value
         {L"줄\\n바꿈", L"fr", L"Saut\rde ligne"},  // found by the text as written
         {L"줄\\n바꿈", L"en", L"줄\r바꿈"},
     };

@@ -42,8 +42,10 @@ TEST(TextHelpers, TrimRemovesBlanksAndControlCharactersAtBothEnds) {
         {L"", L""},
         {L" \t\r\n\x01\x1f ", L""},
         {L"  a b  ", L"a b"},
-        {L"\x1f" L"a\x01 b\t\n", L"a\x01 b"},
-        {L"\x21x\x21", L"\x21x\x21"},        // '!' is the first character kept
+        {L"\x1f"
+         L"a\x01 b\t\n",
+         L"a\x01 b"},
+        {L"\x21x\x21", L"\x21x\x21"},          // '!' is the first character kept
         {L"\x00a0x\x3000", L"\x00a0x\x3000"},  // Unicode blanks are not trimmed
     };
     for (const TTextCase& testCase : cases) {
@@ -85,7 +87,8 @@ TEST(TextHelpers, FileNamePartFollowsLastBackslashOrColon) {
         {L"a/b", L"a/b"},
     };
     for (const TTextCase& testCase : cases) {
-        EXPECT_EQ(FileNamePart(testCase.Input), testCase.Expected) << ::testing::PrintToString(std::wstring(testCase.Input));
+        EXPECT_EQ(FileNamePart(testCase.Input), testCase.Expected)
+            << ::testing::PrintToString(std::wstring(testCase.Input));
     }
 }
 
@@ -165,7 +168,10 @@ TEST(ResolveCommandLine, GivesTheFileThatRuns) {
         {L" \\??\\C:\\a.exe", L"\\??\\C:\\a.exe"},
         {L"\\??\\\"C:\\Program Files\\a.exe\" -x", L"C:\\Program Files\\a.exe"},
         {L"\\??\\%SystemRoot%\\system32\\svc.exe", L"C:\\Windows\\system32\\svc.exe"},
-        {L"\\?" L"?/C:\\a.exe", L"\\?" L"?/C:\\a.exe"},  // split: "??/" is a trigraph
+        {L"\\?"
+         L"?/C:\\a.exe",
+         L"\\?"
+         L"?/C:\\a.exe"},  // split: "??/" is a trigraph
     };
     const TFolderVariables table = TypicalX64Folders();
     for (const TTextCase& testCase : cases) {
@@ -218,8 +224,7 @@ TEST(EntryPageUrl, NamesSourceAndEntryInLowerCase) {
     };
     const TCase cases[] = {
         {L"HKCU", L"HKCU\\Software\\Microsoft\\Windows\\CurrentVersion\\Run\\Updater", L"hkcu/updater"},
-        {L"HKLM", L"HKLM\\Software\\Wow6432Node\\Microsoft\\Windows\\CurrentVersion\\Run\\My Tool",
-         L"hklm/my tool"},
+        {L"HKLM", L"HKLM\\Software\\Wow6432Node\\Microsoft\\Windows\\CurrentVersion\\Run\\My Tool", L"hklm/my tool"},
         {L"FILE", L"C:\\ProgramData\\Microsoft\\Windows\\Start Menu\\Programs\\StartUp\\Tools.lnk", L"file/tools.lnk"},
         {L"SERV", L"WSearch", L"serv/wsearch"},
         {L"SCHE", L"\\Nightly Backup", L"sche/nightly backup"},

@@ -64,8 +64,7 @@ TEST(ErrorBox, ShowsTheErrorWithOneCloseButtonAndReturnsWhenClosed) {
 // program would.
 TEST(ErrorReportChild, DISABLED_WindowProcedureFails) {
     const auto proc = [](HWND Wnd, UINT Message, WPARAM WParam, LPARAM LParam) -> LRESULT {
-        if (Message == WM_APP)
-            RunGuarded([] { throw TAppError(L"The specified path was not found"); });
+        if (Message == WM_APP) RunGuarded([] { throw TAppError(L"The specified path was not found"); });
         return ::DefWindowProcW(Wnd, Message, WParam, LParam);
     };
     WNDCLASSW windowClass{};
@@ -73,8 +72,8 @@ TEST(ErrorReportChild, DISABLED_WindowProcedureFails) {
     windowClass.hInstance = ::GetModuleHandleW(nullptr);
     windowClass.lpszClassName = L"QuillonErrorChild";
     ::RegisterClassW(&windowClass);
-    const HWND wnd = ::CreateWindowW(L"QuillonErrorChild", L"Main", WS_OVERLAPPEDWINDOW | WS_VISIBLE,
-                                     0, 0, 400, 300, nullptr, nullptr, windowClass.hInstance, nullptr);
+    const HWND wnd = ::CreateWindowW(L"QuillonErrorChild", L"Main", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 0, 0, 400, 300,
+                                     nullptr, nullptr, windowClass.hInstance, nullptr);
     ASSERT_NE(wnd, nullptr);
     ::SendMessageW(wnd, WM_APP, 0, 0);
     ::ExitProcess(99);  // reached only if the error report returned
@@ -94,8 +93,8 @@ TEST(ErrorReport, ProgramWritesTheReportShowsTheBoxAndExitsWithCodeOne) {
     STARTUPINFOW startup{};
     startup.cb = sizeof startup;
     PROCESS_INFORMATION child{};
-    ASSERT_TRUE(::CreateProcessW(copy.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0,
-                                 nullptr, folder.Path().c_str(), &startup, &child));
+    ASSERT_TRUE(::CreateProcessW(copy.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
+                                 folder.Path().c_str(), &startup, &child));
     UniqueKernelHandle process(child.hProcess);
     UniqueKernelHandle thread(child.hThread);
 

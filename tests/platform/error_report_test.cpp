@@ -53,11 +53,9 @@ TEST(ErrorReportFormat, ReportCarriesTextTimeVersionThreadAndSignature) {
     const std::wstring text = L"The specified path was not found";
     const std::string block = FormatErrorReport({text, At(2024, 3, 5, 7, 8, 9), "2.1.0.4", 4242});
 
-    EXPECT_THAT(Lines(block),
-                ElementsAre("Quillon error report", "Time: 2024-03-05T07:08:09Z",
-                            "Version: 2.1.0.4", "Thread: 4242",
-                            "Signature: " + ErrorSignature(text, "2.1.0.4"),
-                            "Error: The specified path was not found", kSeparator));
+    EXPECT_THAT(Lines(block), ElementsAre("Quillon error report", "Time: 2024-03-05T07:08:09Z", "Version: 2.1.0.4",
+                                          "Thread: 4242", "Signature: " + ErrorSignature(text, "2.1.0.4"),
+                                          "Error: The specified path was not found", kSeparator));
     EXPECT_TRUE(block.ends_with("\r\n"));
 }
 
@@ -72,13 +70,12 @@ TEST(ErrorReportFormat, TextOutsideAsciiIsWrittenAsValidUtf8) {
 
 TEST(ErrorReportFormat, ErrorTextCannotForgeASignatureOrASeparator) {
     const std::string forged = ErrorSignature(L"some other error", "1.0.0.1");
-    const std::wstring text = L"first\r\n" + std::wstring(kSeparator.begin(), kSeparator.end()) +
-                              L"\nSignature: " + std::wstring(forged.begin(), forged.end()) +
-                              L"\rlast\r\n";
+    const std::wstring text = L"first\r\n" + std::wstring(kSeparator.begin(), kSeparator.end()) + L"\nSignature: " +
+                              std::wstring(forged.begin(), forged.end()) + L"\rlast\r\n";
     const std::string block = Report(text);
 
-    EXPECT_THAT(block, HasSubstr("Error: first\r\n  " + kSeparator + "\r\n  Signature: " + forged +
-                                 "\r\n  last\r\n" + kSeparator + "\r\n"));
+    EXPECT_THAT(block, HasSubstr("Error: first\r\n  " + kSeparator + "\r\n  Signature: " + forged + "\r\n  last\r\n" +
+                                 kSeparator + "\r\n"));
     EXPECT_FALSE(ReportFileHasSignature(block, forged));
     EXPECT_TRUE(ReportFileHasSignature(block, ErrorSignature(text, "1.0.0.1")));
 
@@ -153,11 +150,10 @@ TEST(ErrorReportCap, KeepsTheNewestWholeReportsThatFit) {
         const std::size_t dropped = testCase.Existing.size() - testCase.Kept.size();
         const std::size_t leastCap = expected.size();
         const std::size_t mostCap =
-            dropped == 0 ? existing.size() + newest.size() + 1000
-                         : Join({testCase.Existing.begin() + static_cast<long>(dropped) - 1,
-                                 testCase.Existing.end()})
-                                   .size() +
-                               newest.size() - 1;
+            dropped == 0
+                ? existing.size() + newest.size() + 1000
+                : Join({testCase.Existing.begin() + static_cast<long>(dropped) - 1, testCase.Existing.end()}).size() +
+                      newest.size() - 1;
         EXPECT_EQ(AppendReportCapped(existing, newest, leastCap), expected);
         EXPECT_EQ(AppendReportCapped(existing, newest, mostCap), expected);
     }
@@ -224,14 +220,18 @@ TEST(ErrorText, CurrentExceptionBecomesText) {
         std::wstring Expected;
     };
     const TCase cases[] = {
-        {"app error, caught before std::exception",
-         [] { throw TAppError(L"Zugriff verweigert \uD55C"); }, L"Zugriff verweigert \uD55C"},
-        {"std::exception in UTF-8", [] { throw std::runtime_error("Gr\xC3\xB6\xC3\x9F" "e"); },
+        {"app error, caught before std::exception", [] { throw TAppError(L"Zugriff verweigert \uD55C"); },
+         L"Zugriff verweigert \uD55C"},
+        {"std::exception in UTF-8",
+         [] {
+             throw std::runtime_error(
+                 "Gr\xC3\xB6\xC3\x9F"
+                 "e");
+         },
          L"Gr\u00F6\u00DFe"},
         // Not valid UTF-8, so read in the ANSI code page (1252 in Wine's
         // default English set-up).
-        {"std::exception in the ANSI code page", [] { throw std::runtime_error("caf\xE9"); },
-         L"caf\u00E9"},
+        {"std::exception in the ANSI code page", [] { throw std::runtime_error("caf\xE9"); }, L"caf\u00E9"},
         {"std::exception with no message", [] { throw std::runtime_error(""); }, L"Unknown error"},
         {"not a std::exception", [] { throw 42; }, L"Unknown error"},
     };

@@ -20,8 +20,7 @@ public:
     TTempFolder() {
         static int counter = 0;
         FPath = std::filesystem::temp_directory_path() /
-                (L"quillon-err-" + std::to_wstring(::GetCurrentProcessId()) + L"-" +
-                 std::to_wstring(++counter));
+                (L"quillon-err-" + std::to_wstring(::GetCurrentProcessId()) + L"-" + std::to_wstring(++counter));
         std::filesystem::remove_all(FPath);
         std::filesystem::create_directories(FPath);
     }
@@ -49,8 +48,8 @@ inline void WriteBytes(const std::filesystem::path& Path, const std::string& Byt
 
 inline bool IsValidUtf8(const std::string& Bytes) {
     if (Bytes.empty()) return true;
-    return ::MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, Bytes.data(),
-                                 static_cast<int>(Bytes.size()), nullptr, 0) > 0;
+    return ::MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, Bytes.data(), static_cast<int>(Bytes.size()), nullptr,
+                                 0) > 0;
 }
 
 // Read without sending WM_GETTEXT: the box's thread may itself be waiting on
@@ -78,8 +77,7 @@ inline HWND WaitForBox(DWORD ProcessId, std::chrono::milliseconds Timeout) {
         auto& s = *reinterpret_cast<TSearch*>(Param);
         DWORD owner = 0;
         ::GetWindowThreadProcessId(Wnd, &owner);
-        if (owner != s.ProcessId || !::IsWindowVisible(Wnd) || WindowText(Wnd) != L"Quillon")
-            return TRUE;
+        if (owner != s.ProcessId || !::IsWindowVisible(Wnd) || WindowText(Wnd) != L"Quillon") return TRUE;
         s.Found = Wnd;
         return FALSE;
     };

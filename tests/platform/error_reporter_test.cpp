@@ -48,8 +48,12 @@ public:
         };
     }
 
-    void HoldBox() { Record([&] { FHoldBox = true; }); }
-    void CloseBox() { Record([&] { FHoldBox = false; }); }
+    void HoldBox() {
+        Record([&] { FHoldBox = true; });
+    }
+    void CloseBox() {
+        Record([&] { FHoldBox = false; });
+    }
 
     // Waits up to two seconds for Condition (read under the lock).
     bool WaitFor(const std::function<bool()>& Condition) {
@@ -93,8 +97,8 @@ TEST_F(ErrorReporterTest, WritesTheReportBesideTheProgramAndClosesItBeforeTheBox
     bool fileClosedAtBox = false;
     TErrorReporter reporter(Recorder.Seam([&] {
         // Opening without sharing succeeds only if no handle is left open.
-        UniqueFileHandle exclusive(::CreateFileW(ReportFile.c_str(), GENERIC_WRITE, 0, nullptr,
-                                                 OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+        UniqueFileHandle exclusive(::CreateFileW(ReportFile.c_str(), GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
+                                                 FILE_ATTRIBUTE_NORMAL, nullptr));
         fileClosedAtBox = static_cast<bool>(exclusive);
     }));
 

@@ -73,19 +73,15 @@ TEST(FolderVariablesBuild, TakesEachVariableFromItsFolderInOrder) {
     EXPECT_THAT(x64.Entries(),
                 ElementsAre(TFolderVariable{L"%ProgramData%", L"35"}, TFolderVariable{L"%SystemRoot%", L"36"},
                             TFolderVariable{L"%Public%", L"46"}, TFolderVariable{L"%AppData%", L"26"},
-                            TFolderVariable{L"%WinDir%", L"36"},
-                            TFolderVariable{L"%CommonProgramFiles(x86)%", L"44"},
+                            TFolderVariable{L"%WinDir%", L"36"}, TFolderVariable{L"%CommonProgramFiles(x86)%", L"44"},
                             TFolderVariable{L"%CommonProgramFiles%", L"43"},
-                            TFolderVariable{L"%ProgramFiles(x86)%", L"42"},
-                            TFolderVariable{L"%ProgramFiles%", L"38"}));
+                            TFolderVariable{L"%ProgramFiles(x86)%", L"42"}, TFolderVariable{L"%ProgramFiles%", L"38"}));
     EXPECT_THAT(other.Entries(),
                 ElementsAre(TFolderVariable{L"%ProgramData%", L"35"}, TFolderVariable{L"%SystemRoot%", L"36"},
                             TFolderVariable{L"%Public%", L"46"}, TFolderVariable{L"%AppData%", L"26"},
-                            TFolderVariable{L"%WinDir%", L"36"},
-                            TFolderVariable{L"%CommonProgramFiles(x86)%", L"43"},
+                            TFolderVariable{L"%WinDir%", L"36"}, TFolderVariable{L"%CommonProgramFiles(x86)%", L"43"},
                             TFolderVariable{L"%CommonProgramFiles%", L"43"},
-                            TFolderVariable{L"%ProgramFiles(x86)%", L"38"},
-                            TFolderVariable{L"%ProgramFiles%", L"38"}));
+                            TFolderVariable{L"%ProgramFiles(x86)%", L"38"}, TFolderVariable{L"%ProgramFiles%", L"38"}));
 }
 
 TEST(FolderVariablesBuild, DropsFirstX86OnlyFromPlainProgramFilesOnX64) {
@@ -171,9 +167,7 @@ TEST(ExpandFolderVariable, ExpandsOnlyALeadingKnownVariableFollowedByBackslash) 
     }
 }
 
-TEST(ExpandFolderVariable, ProcessTableIsEmptyBeforeInit) {
-    EXPECT_EQ(kGExpandedBeforeInit, L"%WinDir%\\notepad.exe");
-}
+TEST(ExpandFolderVariable, ProcessTableIsEmptyBeforeInit) { EXPECT_EQ(kGExpandedBeforeInit, L"%WinDir%\\notepad.exe"); }
 
 std::wstring WindowsDirectory() {
     wchar_t buffer[MAX_PATH + 1] = {};
@@ -200,15 +194,17 @@ public:
         }
         wchar_t old[MAX_PATH + 1] = {};
         DWORD size = sizeof(old) - sizeof(wchar_t);
-        FHadOld = ::RegQueryValueExW(FKey, kVideos, nullptr, &FOldType, reinterpret_cast<BYTE*>(old), &size) ==
-                  ERROR_SUCCESS;
+        FHadOld =
+            ::RegQueryValueExW(FKey, kVideos, nullptr, &FOldType, reinterpret_cast<BYTE*>(old), &size) == ERROR_SUCCESS;
         FOld = old;
         FMoved = Set(REG_EXPAND_SZ, NewFolder);
     }
     ~MovedVideosFolder() {
         if (!FKey) return;
-        if (FHadOld) Set(FOldType, FOld);
-        else ::RegDeleteValueW(FKey, kVideos);
+        if (FHadOld)
+            Set(FOldType, FOld);
+        else
+            ::RegDeleteValueW(FKey, kVideos);
         ::RegCloseKey(FKey);
     }
     MovedVideosFolder(const MovedVideosFolder&) = delete;
@@ -256,9 +252,7 @@ TEST(GetSpecialFolder, IsEmptyForFolderThatDoesNotExist) {
     ::RemoveDirectoryW(oemLinks.c_str());
 }
 
-TEST(GetSpecialFolder, IsEmptyForFolderWithoutPath) {
-    EXPECT_EQ(GetSpecialFolder(CSIDL_DRIVES), L"");
-}
+TEST(GetSpecialFolder, IsEmptyForFolderWithoutPath) { EXPECT_EQ(GetSpecialFolder(CSIDL_DRIVES), L""); }
 
 class ProcessFolderVariables : public ::testing::Test {
 protected:

@@ -29,9 +29,9 @@ struct TRawValue {
 // Direct registry calls, so that what TReg wrote is checked by other means.
 void RawSet(HKEY Root, const std::wstring& Key, const std::wstring& Name, DWORD Type, const void* Data, DWORD Size) {
     HKEY opened = nullptr;
-    ASSERT_EQ(::RegCreateKeyExW(Root, Key.c_str(), 0, nullptr, 0, KEY_WRITE | KEY_WOW64_64KEY, nullptr, &opened,
-                                nullptr),
-              ERROR_SUCCESS);
+    ASSERT_EQ(
+        ::RegCreateKeyExW(Root, Key.c_str(), 0, nullptr, 0, KEY_WRITE | KEY_WOW64_64KEY, nullptr, &opened, nullptr),
+        ERROR_SUCCESS);
     EXPECT_EQ(::RegSetValueExW(opened, Name.c_str(), 0, Type, static_cast<const BYTE*>(Data), Size), ERROR_SUCCESS);
     ::RegCloseKey(opened);
 }
@@ -75,9 +75,9 @@ protected:
     void SetUp() override {
         TearDown();
         HKEY created = nullptr;
-        ASSERT_EQ(::RegCreateKeyExW(HKEY_CURRENT_USER, Scratch.c_str(), 0, nullptr, 0, KEY_WRITE, nullptr, &created,
-                                    nullptr),
-                  ERROR_SUCCESS);
+        ASSERT_EQ(
+            ::RegCreateKeyExW(HKEY_CURRENT_USER, Scratch.c_str(), 0, nullptr, 0, KEY_WRITE, nullptr, &created, nullptr),
+            ERROR_SUCCESS);
         ::RegCloseKey(created);
     }
 
@@ -231,7 +231,8 @@ TEST_F(RegistryTest, DeleteValueOnMissingKeyCreatesItEmpty) {
 }
 
 TEST_F(RegistryTest, DeleteKeyRemovesWholeTreeAndNothingElse) {
-    for (const wchar_t* path : {L"Tree\\A\\A1\\A11", L"Tree\\A\\A2", L"Tree\\B", L"Tree\\C\\C1", L"Tree\\D", L"Tree\\E"}) {
+    for (const wchar_t* path :
+         {L"Tree\\A\\A1\\A11", L"Tree\\A\\A2", L"Tree\\B", L"Tree\\C\\C1", L"Tree\\D", L"Tree\\E"}) {
         TReg::WriteString(HKEY_CURRENT_USER, Sub(path), L"Value", path);
     }
     TReg::WriteString(HKEY_CURRENT_USER, Sub(L"Tree"), L"Own", L"x");

@@ -77,13 +77,9 @@ TBytes UnterminatedString(std::wstring_view Key, std::wstring_view Value) {
     return Node(Key, true, Characters(Value), static_cast<unsigned>(Value.size()));
 }
 
-TBytes Table(std::wstring_view Name, std::initializer_list<TBytes> Strings) {
-    return Node(Name, true, {}, 0, Strings);
-}
+TBytes Table(std::wstring_view Name, std::initializer_list<TBytes> Strings) { return Node(Name, true, {}, 0, Strings); }
 
-TBytes StringFileInfo(std::initializer_list<TBytes> Tables) {
-    return Node(L"StringFileInfo", true, {}, 0, Tables);
-}
+TBytes StringFileInfo(std::initializer_list<TBytes> Tables) { return Node(L"StringFileInfo", true, {}, 0, Tables); }
 
 // Language and code page words, as many as given (a damaged table may hold
 // half a pair or none).
@@ -106,8 +102,7 @@ TBytes VersionResource(std::initializer_list<TBytes> Children) {
 }
 
 // A copy of the fixture whose version resource is Resource instead.
-std::wstring FixtureWithVersion(const TScratchFolder& Folder, const std::wstring& Name,
-                                const TBytes& Resource) {
+std::wstring FixtureWithVersion(const TScratchFolder& Folder, const std::wstring& Name, const TBytes& Resource) {
     const std::wstring file = Folder.CopyOfFixture(Name);
     HANDLE update = ::BeginUpdateResourceW(file.c_str(), FALSE);
     if (!update) {
@@ -115,9 +110,9 @@ std::wstring FixtureWithVersion(const TScratchFolder& Folder, const std::wstring
         return file;
     }
     TBytes data = Resource;
-    const BOOL replaced = ::UpdateResourceW(update, RT_VERSION, MAKEINTRESOURCEW(VS_VERSION_INFO),
-                                            MAKELANGID(LANG_NEUTRAL, SUBLANG_NEUTRAL), data.data(),
-                                            static_cast<DWORD>(data.size()));
+    const BOOL replaced =
+        ::UpdateResourceW(update, RT_VERSION, MAKEINTRESOURCEW(VS_VERSION_INFO),
+                          MAKELANGID(LANG_NEUTRAL, SUBLANG_NEUTRAL), data.data(), static_cast<DWORD>(data.size()));
     EXPECT_TRUE(replaced) << "UpdateResourceW failed: " << ::GetLastError();
     EXPECT_TRUE(::EndUpdateResourceW(update, !replaced)) << "EndUpdateResourceW failed: " << ::GetLastError();
     return file;
@@ -130,8 +125,7 @@ TEST(ReadVersionStrings, ReadsTheStringsOfTheFirstLanguageOnly) {
     // "LegalTrademarks" exists only in the second language's table; the
     // empty "Comments" is there and is added as empty.
     const int count = ReadVersionStrings(
-        FixtureApp(), {L"ProductName", L"LegalTrademarks", L"Comments", L"NoSuchString", L"CompanyName"},
-        values);
+        FixtureApp(), {L"ProductName", L"LegalTrademarks", L"Comments", L"NoSuchString", L"CompanyName"}, values);
     EXPECT_EQ(count, 3);
     EXPECT_THAT(values, ElementsAre(Pair(L"Comments", L""), Pair(L"CompanyName", L"Quillon Test Makers"),
                                     Pair(L"ProductName", L"Quillon Fixture")));
@@ -148,15 +142,12 @@ TEST(ReadVersionStrings, CountsTheEntriesThatWereThereBefore) {
 TEST(ReadVersionStrings, AKeyAlreadyPresentFailsAfterTheKeysBeforeIt) {
     // Keys are added in their order, so the failure shows which came first.
     TVersionStrings values{{L"CompanyName", L"earlier"}};
-    EXPECT_THROW(
-        ReadVersionStrings(FixtureApp(), {L"ProductName", L"CompanyName", L"FileDescription"}, values),
-        std::invalid_argument);
-    EXPECT_THAT(values,
-                ElementsAre(Pair(L"CompanyName", L"earlier"), Pair(L"ProductName", L"Quillon Fixture")));
+    EXPECT_THROW(ReadVersionStrings(FixtureApp(), {L"ProductName", L"CompanyName", L"FileDescription"}, values),
+                 std::invalid_argument);
+    EXPECT_THAT(values, ElementsAre(Pair(L"CompanyName", L"earlier"), Pair(L"ProductName", L"Quillon Fixture")));
 
     // The same dictionary asked a second time fails on the first key found again.
-    EXPECT_THROW(ReadVersionStrings(FixtureApp(), {L"NoSuchString", L"ProductName"}, values),
-                 std::invalid_argument);
+    EXPECT_THROW(ReadVersionStrings(FixtureApp(), {L"NoSuchString", L"ProductName"}, values), std::invalid_argument);
     EXPECT_EQ(values.size(), 2u);
 }
 
@@ -183,9 +174,7 @@ TEST(ReadVersionStrings, GivesZeroAndLeavesTheDictionaryAloneWithoutVersionStrin
     }
 }
 
-TEST(ReadProductName, IsTheFirstLanguagesProductName) {
-    EXPECT_EQ(ReadProductName(FixtureApp()), L"Quillon Fixture");
-}
+TEST(ReadProductName, IsTheFirstLanguagesProductName) { EXPECT_EQ(ReadProductName(FixtureApp()), L"Quillon Fixture"); }
 
 // ---- Rewritten version resources -------------------------------------------
 

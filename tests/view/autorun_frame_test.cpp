@@ -22,10 +22,9 @@ protected:
     void SetUp() override {
         FManager.reset(::OpenSCManagerW(nullptr, nullptr, SC_MANAGER_ALL_ACCESS));
         ASSERT_TRUE(FManager);
-        FService.reset(::CreateServiceW(FManager.get(), FName.c_str(), L"Frame test service",
-                                        SERVICE_ALL_ACCESS, SERVICE_WIN32_OWN_PROCESS, SERVICE_AUTO_START,
-                                        SERVICE_ERROR_IGNORE, L"C:\\quillon\\frame-test.exe", nullptr, nullptr,
-                                        nullptr, nullptr, nullptr));
+        FService.reset(::CreateServiceW(FManager.get(), FName.c_str(), L"Frame test service", SERVICE_ALL_ACCESS,
+                                        SERVICE_WIN32_OWN_PROCESS, SERVICE_AUTO_START, SERVICE_ERROR_IGNORE,
+                                        L"C:\\quillon\\frame-test.exe", nullptr, nullptr, nullptr, nullptr, nullptr));
         ASSERT_TRUE(FService) << ::GetLastError();
     }
     void TearDown() override {
@@ -42,8 +41,8 @@ protected:
     // The index of this test's service row, or -1.
     int RowOfService(TFrmAutorun& Frame) const {
         const auto& rows = Frame.Rows();
-        const auto found = std::find_if(rows.begin(), rows.end(),
-                                        [this](const TAutorunItem& r) { return r.From == L"SERV" && r.Target == FName; });
+        const auto found = std::find_if(
+            rows.begin(), rows.end(), [this](const TAutorunItem& r) { return r.From == L"SERV" && r.Target == FName; });
         return found == rows.end() ? -1 : static_cast<int>(found - rows.begin());
     }
 

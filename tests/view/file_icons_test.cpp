@@ -111,8 +111,7 @@ TLook LookOf(HIMAGELIST List, int Index) {
 
 std::string ColourName(COLORREF Colour) {
     char text[16];
-    std::snprintf(text, sizeof(text), "#%02X%02X%02X", GetRValue(Colour), GetGValue(Colour),
-                  GetBValue(Colour));
+    std::snprintf(text, sizeof(text), "#%02X%02X%02X", GetRValue(Colour), GetGValue(Colour), GetBValue(Colour));
     return text;
 }
 

@@ -65,7 +65,8 @@ TEST(FilterListResources, LoadSortedWithoutDuplicatesOrLineBreaks) {
         SCOPED_TRACE(testing::PrintToString(std::wstring(testCase.Name)));
         const std::vector<std::wstring> lines = Loaded(testCase.Name).Lines();
         EXPECT_EQ(lines.size(), testCase.Lines);
-        EXPECT_EQ(std::ranges::count_if(lines, [](const std::wstring& L) { return L.ends_with(L'*'); }), testCase.Masks);
+        EXPECT_EQ(std::ranges::count_if(lines, [](const std::wstring& L) { return L.ends_with(L'*'); }),
+                  testCase.Masks);
         // Strictly ascending ignoring case: sorted, and every line once.
         for (std::size_t i = 1; i < lines.size(); ++i) {
             EXPECT_EQ(::CompareStringOrdinal(lines[i - 1].c_str(), -1, lines[i].c_str(), -1, TRUE), CSTR_LESS_THAN)
@@ -185,50 +186,50 @@ TEST(FilterListMatching, BuiltInFileWhiteList) {
     const std::wstring realtek = L"\\Realtek\\Audio\\HDA\\RAVCpl64.exe";
     const std::wstring vmTools = L"\\VMware\\VMware Tools\\vmtoolsd.exe";
     ExpectMatches(Loaded(L"file_white"), {
-        {L"C:\\Users\\Ann\\Start Menu\\Programs\\Startup\\chrome.exe", true, true},
-        {L"CHROME.EXE", true, true},
-        {L"D:chrome.exe", true, true},
-        {L"C:\\Startup\\chrome.exe.lnk", true, false},
-        {L"C:\\Startup\\Chrome.lnk", true, false},
-        {L"C:\\Startup\\mychrome.exe", true, false},
-        {L"C:\\Windows\\servicing\\TrustedInstaller.exe", true, false},
-        {L"C:\\Windows\\servicing\\TrustedInstaller.ex", true, true},
-        {L"C:\\Windows\\System32", true, false},
-        {L"Memory Compression", true, true},
-        {L"C:\\Windows\\System32\\egistry", true, true},
-        {L"C:\\Program Files\\Quillon\\quillon.EXE", true, true},
-        // Path rows match any text that holds the expanded path, in any case.
-        {ProgramFiles() + realtek, true, true},
-        {L"\"" + ProgramFiles() + realtek + L"\" -s", true, true},
-        {AsciiLower(ProgramFiles() + realtek), true, true},
-        {L"%ProgramFiles%" + realtek, true, false},
-        {programFilesX86 + vmTools, true, true},
-        {ProgramFiles() + vmTools, true, false},
-        {windows + L"\\system32\\CTFMON.exe /n", true, true},
-        {windows + L"\\System32\\notepad.exe", true, false},
-        // Name mode takes a mask's '*' literally.
-        {L"chrome.exe", false, false},
-        {L"chrome.exe*", false, true},
-        {L"CHROME.EXE* helper", false, true},
-    });
+                                             {L"C:\\Users\\Ann\\Start Menu\\Programs\\Startup\\chrome.exe", true, true},
+                                             {L"CHROME.EXE", true, true},
+                                             {L"D:chrome.exe", true, true},
+                                             {L"C:\\Startup\\chrome.exe.lnk", true, false},
+                                             {L"C:\\Startup\\Chrome.lnk", true, false},
+                                             {L"C:\\Startup\\mychrome.exe", true, false},
+                                             {L"C:\\Windows\\servicing\\TrustedInstaller.exe", true, false},
+                                             {L"C:\\Windows\\servicing\\TrustedInstaller.ex", true, true},
+                                             {L"C:\\Windows\\System32", true, false},
+                                             {L"Memory Compression", true, true},
+                                             {L"C:\\Windows\\System32\\egistry", true, true},
+                                             {L"C:\\Program Files\\Quillon\\quillon.EXE", true, true},
+                                             // Path rows match any text that holds the expanded path, in any case.
+                                             {ProgramFiles() + realtek, true, true},
+                                             {L"\"" + ProgramFiles() + realtek + L"\" -s", true, true},
+                                             {AsciiLower(ProgramFiles() + realtek), true, true},
+                                             {L"%ProgramFiles%" + realtek, true, false},
+                                             {programFilesX86 + vmTools, true, true},
+                                             {ProgramFiles() + vmTools, true, false},
+                                             {windows + L"\\system32\\CTFMON.exe /n", true, true},
+                                             {windows + L"\\System32\\notepad.exe", true, false},
+                                             // Name mode takes a mask's '*' literally.
+                                             {L"chrome.exe", false, false},
+                                             {L"chrome.exe*", false, true},
+                                             {L"CHROME.EXE* helper", false, true},
+                                         });
 }
 
 TEST(FilterListMatching, BuiltInNameWhiteList) {
     ExpectMatches(Loaded(L"name_white"), {
-        {L"DPS", false, true},
-        {L"dps", false, true},
-        {L"DPSHelper", false, true},
-        {L"DP", false, false},
-        {L" DPS", false, false},
-        {L"cbdhsvc_4a5b7", false, true},
-        {L"cbdhsvc", false, false},
-        {L"Power", false, true},
-        {L"PowerBiosServer", false, true},
-        {L"Powe", false, false},
-        {L"NotAService", false, false},
-        {L"", false, false},
-        {L"Quillon", false, true},
-    });
+                                             {L"DPS", false, true},
+                                             {L"dps", false, true},
+                                             {L"DPSHelper", false, true},
+                                             {L"DP", false, false},
+                                             {L" DPS", false, false},
+                                             {L"cbdhsvc_4a5b7", false, true},
+                                             {L"cbdhsvc", false, false},
+                                             {L"Power", false, true},
+                                             {L"PowerBiosServer", false, true},
+                                             {L"Powe", false, false},
+                                             {L"NotAService", false, false},
+                                             {L"", false, false},
+                                             {L"Quillon", false, true},
+                                         });
 }
 
 TEST(FilterListMatching, TrimmedEntriesCommentsAndLocaleCase) {
@@ -246,29 +247,29 @@ TEST(FilterListMatching, TrimmedEntriesCommentsAndLocaleCase) {
         L"Überwachung",
     });
     ExpectMatches(list, {
-        {L"C:\\Startup\\padded.exe", true, true},
-        {L"padded.exe*", false, true},
-        {L"  padded.exe*", false, false},
-        {L"x// comment.exe*y", true, false},
-        {L"C:\\comment.exe", true, false},
-        {L"// comment.exe* and more", false, false},
-        {L"//", false, false},
-        {L"D:\\tools\\helper\\run.exe", true, true},
-        {ProgramFiles() + L"\\FIXTURE\\TOOL.EXE /min", true, true},
-        {ProgramFiles() + L"\\Fixture\\tool.exe.bak", false, true},
-        {L"C:\\Other\\tool.exe", true, false},
-        // Masks ignore ASCII case only; path fragments and names ignore case
-        // the way the user's locale does.
-        {L"C:\\Über.exe", true, true},
-        {L"C:\\über.exe", true, false},
-        {L"C:\\ÄRGER\\tool.exe", true, true},
-        {L"c:\\öl\\tool.exe", true, true},
-        {L"überwachung dienst", false, true},
-        {L"Svc*Name2", false, true},
-        {L"SvcXName", false, false},
-        {L"anything", false, false},
-        {L"C:\\anything.exe", true, false},
-    });
+                            {L"C:\\Startup\\padded.exe", true, true},
+                            {L"padded.exe*", false, true},
+                            {L"  padded.exe*", false, false},
+                            {L"x// comment.exe*y", true, false},
+                            {L"C:\\comment.exe", true, false},
+                            {L"// comment.exe* and more", false, false},
+                            {L"//", false, false},
+                            {L"D:\\tools\\helper\\run.exe", true, true},
+                            {ProgramFiles() + L"\\FIXTURE\\TOOL.EXE /min", true, true},
+                            {ProgramFiles() + L"\\Fixture\\tool.exe.bak", false, true},
+                            {L"C:\\Other\\tool.exe", true, false},
+                            // Masks ignore ASCII case only; path fragments and names ignore case
+                            // the way the user's locale does.
+                            {L"C:\\Über.exe", true, true},
+                            {L"C:\\über.exe", true, false},
+                            {L"C:\\ÄRGER\\tool.exe", true, true},
+                            {L"c:\\öl\\tool.exe", true, true},
+                            {L"überwachung dienst", false, true},
+                            {L"Svc*Name2", false, true},
+                            {L"SvcXName", false, false},
+                            {L"anything", false, false},
+                            {L"C:\\anything.exe", true, false},
+                        });
 }
 
 TEST(FilterListMatching, AddedAndMergedEntriesMatchAtOnce) {
@@ -278,19 +279,19 @@ TEST(FilterListMatching, AddedAndMergedEntriesMatchAtOnce) {
     ASSERT_TRUE(list.Add(L" aaa.exe* "));
     MergeFilterList(list, nlohmann::json::parse(R"({"file_white": ["%ProgramFiles%\\Merged\\"]})"), "file_white");
     ExpectMatches(list, {
-        {L"C:\\aaa.exe", true, true},
-        {L"C:\\mmm.exe", true, true},
-        {ProgramFiles() + L"\\merged\\app.exe", true, true},
-        {L"C:\\zzz.exe", true, false},
-    });
+                            {L"C:\\aaa.exe", true, true},
+                            {L"C:\\mmm.exe", true, true},
+                            {ProgramFiles() + L"\\merged\\app.exe", true, true},
+                            {L"C:\\zzz.exe", true, false},
+                        });
 
     list.Assign({L"zzz.exe*"});
     ExpectMatches(list, {
-        {L"C:\\aaa.exe", true, false},
-        {L"C:\\mmm.exe", true, false},
-        {ProgramFiles() + L"\\merged\\app.exe", true, false},
-        {L"C:\\zzz.exe", true, true},
-    });
+                            {L"C:\\aaa.exe", true, false},
+                            {L"C:\\mmm.exe", true, false},
+                            {ProgramFiles() + L"\\merged\\app.exe", true, false},
+                            {L"C:\\zzz.exe", true, true},
+                        });
 }
 
 }  // namespace

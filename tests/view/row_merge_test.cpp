@@ -43,12 +43,10 @@ struct TRecordingHooks {
 TEST(MergeRows, NewEntriesGetRowsInInventoryOrderUnlessFiltered) {
     TRecordingHooks hooks;
     std::vector<TAutorunItem> rows;
-    const TAutorunList entries = {Entry(L"FILE", L"C:\\s\\b.lnk", L"b"),
-                                  Entry(L"HKCU", L"HKCU\\Run\\a", L"a"),
-                                  Entry(L"SERV", L"hiddenSvc", L"Hidden service"),
-                                  Entry(L"SERV", L"svc", L""),  // no caption: never a row
-                                  Entry(L"SCHE", L"\\off", L"off task", false),
-                                  Entry(L"sche", L"\\task", L"task")};
+    const TAutorunList entries = {
+        Entry(L"FILE", L"C:\\s\\b.lnk", L"b"),           Entry(L"HKCU", L"HKCU\\Run\\a", L"a"),
+        Entry(L"SERV", L"hiddenSvc", L"Hidden service"), Entry(L"SERV", L"svc", L""),  // no caption: never a row
+        Entry(L"SCHE", L"\\off", L"off task", false),    Entry(L"sche", L"\\task", L"task")};
     MergeRows(rows, entries, false, hooks.Hooks());
     EXPECT_THAT(Texts(rows), ::testing::ElementsAre(L"b", L"Product of a", L"task"));
     EXPECT_EQ(rows[0].Icon, static_cast<int>(TAutorunKind::StartupFile));
@@ -67,7 +65,7 @@ TEST(MergeRows, ExistingRowsOnlyTakeTheNewStateAndVanishedOnesGo) {
     std::vector<TAutorunItem> rows = {Row(L"SERV", L"gone1", L"gone first"), Row(L"HKLM", L"HKLM\\Run\\x", L"X"),
                                       Row(L"SERV", L"hiddenButShown", L"kept"), Row(L"FILE", L"C:\\gone.lnk", L"gone")};
     const TAutorunList entries = {Entry(L"hklm", L"hklm\\RUN\\X", L"x", false),  // disabled now, not shown-all
-                                  Entry(L"SERV", L"hiddenButShown", L"")};      // no caption, row stays
+                                  Entry(L"SERV", L"hiddenButShown", L"")};       // no caption, row stays
     MergeRows(rows, entries, false, hooks.Hooks());
     // The first row was found ignoring case and took the state, but its exact
     // key is not in this inventory, so it goes all the same.
