@@ -14,6 +14,7 @@ constexpr float kLogoWidth = 112.0f;
 constexpr float kLogoHeight = 50.0f;
 constexpr float kMarkSize = 30.0f;
 constexpr float kMarkLeft = 4.0f;
+constexpr COLORREF kWordmarkInk = RGB(31, 41, 55);
 
 void AddRoundedRect(Gdiplus::GraphicsPath& Path, const Gdiplus::RectF& R, float Radius) {
     const float d = 2.0f * Radius;
@@ -26,13 +27,13 @@ void AddRoundedRect(Gdiplus::GraphicsPath& Path, const Gdiplus::RectF& R, float 
 
 // The product name beside the mark, in the system's text renderer so it
 // looks like the rest of the window's text.
-void DrawWordmark(HDC Dc, const RECT& Client, float Scale) {
+void DrawWordmark(HDC Dc, const RECT& Client, float Scale, COLORREF Ink) {
     UniqueFont font(::CreateFontW(-static_cast<int>(17.0f * Scale + 0.5f), 0, 0, 0, FW_BOLD, FALSE, FALSE, FALSE,
                                   DEFAULT_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, CLEARTYPE_QUALITY,
                                   VARIABLE_PITCH | FF_SWISS, L"Segoe UI"));
     const TSelectObject selected(Dc, font.get());
     ::SetBkMode(Dc, TRANSPARENT);
-    ::SetTextColor(Dc, RGB(31, 41, 55));
+    ::SetTextColor(Dc, Ink);
     RECT text = Client;
     text.left = static_cast<LONG>((kMarkLeft + kMarkSize + 5.0f) * Scale);
     ::DrawTextW(Dc, L"Quillon", -1, &text, DT_SINGLELINE | DT_VCENTER | DT_LEFT | DT_NOPREFIX);
@@ -69,7 +70,7 @@ UniqueIcon MakeLogoIcon(int Size) {
     });
 }
 
-TImgLogo::TImgLogo(HWND Parent, const RECT& Rect) {
+TImgLogo::TImgLogo(HWND Parent, const RECT& Rect, const TPalette& Palette) : FPalette(Palette) {
     CreateFor(L"QuillonLogo", 0, WS_CHILD | WS_VISIBLE, Rect, Parent, L"Quillon", IDC_HAND);
 }
 
@@ -96,13 +97,14 @@ void TImgLogo::Paint() {
     const float scale = static_cast<float>(client.right) / kLogoWidth;
     TArgbCanvas canvas(client.right, client.bottom);
     if (canvas.IsValid()) {
-        canvas.Graphics().Clear(Color(255, 255, 255, 255));
+        const COLORREF surface = FPalette.Surface();
+        canvas.Graphics().Clear(Color(255, GetRValue(surface), GetGValue(surface), GetBValue(surface)));
         const float markTop = (kLogoHeight - kMarkSize) / 2.0f;
         DrawLogoMark(canvas.Graphics(), {kMarkLeft * scale, markTop * scale, kMarkSize * scale, kMarkSize * scale});
         UniqueBitmap bitmap = canvas.TakeBitmap();
         UniqueMemoryDc memory(::CreateCompatibleDC(paint.Dc()));
         const TSelectObject selected(memory.get(), bitmap.get());
-        DrawWordmark(memory.get(), client, scale);
+        DrawWordmark(memory.get(), client, scale, FPalette.HighContrast() ? FPalette.Text() : kWordmarkInk);
         ::BitBlt(paint.Dc(), 0, 0, client.right, client.bottom, memory.get(), 0, 0, SRCCOPY);
     }
 }

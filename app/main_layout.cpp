@@ -25,6 +25,7 @@ TMainLayout ComputeMainLayout(UINT Dpi) {
     TMainLayout layout{};
     layout.Client = {Scale(kClientWidth, Dpi), Scale(kClientHeight, Dpi)};
     layout.Head = ScaleRect({0, 0, kClientWidth, kHeadHeight}, Dpi);
+    layout.BtnHead = ScaleRect({kBarMargin, kBarMargin, kLogoPanelLeft - kBarMargin, kHeadHeight - kBarMargin}, Dpi);
     layout.BtnHome = ScaleRect({kButtonLeft, kBarMargin, kButtonLeft + kButton.cx, kBarMargin + kButton.cy}, Dpi);
     layout.ImgLogo = ScaleRect({kLogoLeft, kLogoInPanel.y, kLogoLeft + kLogo.cx, kLogoInPanel.y + kLogo.cy}, Dpi);
     layout.Card = ScaleRect({kCardPadding, kHeadHeight, kClientWidth - kCardPadding, kClientHeight}, Dpi);

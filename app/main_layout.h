@@ -8,7 +8,8 @@ namespace quillon {
 struct TMainLayout {
     SIZE Client;   // the whole client area
     RECT Head;     // the band at the top
-    RECT BtnHome;  // the header's tool button
+    RECT BtnHead;  // the header's tool bar, left of the logo
+    RECT BtnHome;  // the tool bar's one button
     RECT ImgLogo;  // the logo at the band's right end
     RECT Card;     // the list frame, below the band within the card's padding
 };

@@ -3,14 +3,13 @@
 #include "app/main_layout.h"
 #include "i18n/translation.h"
 
-#include <commctrl.h>
+#include <utility>
 
 namespace quillon {
 namespace {
 
 constexpr DWORD kStyle = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX | WS_CLIPCHILDREN;
 constexpr DWORD kExStyle = WS_EX_CONTROLPARENT;
-constexpr int kIdHome = 10;
 
 }  // namespace
 
@@ -39,11 +38,23 @@ LRESULT TFrmQuillon::OnMessage(UINT Msg, WPARAM WParam, LPARAM LParam) {
     case WM_SETTINGCHANGE:
         // The window keeps the desktop's icon-title font as the user changes it.
         if (WParam == SPI_SETICONTITLELOGFONT || WParam == SPI_SETNONCLIENTMETRICS) ApplyFonts();
+        if (WParam == SPI_SETHIGHCONTRAST) {
+            FPalette.Rebuild();
+            FFrmAutorun->ApplyPalette();
+            ::InvalidateRect(Handle(), nullptr, TRUE);
+        }
         break;
-    case WM_CTLCOLORBTN:
-    case WM_CTLCOLORSTATIC:
-        ::SetBkColor(reinterpret_cast<HDC>(WParam), RGB(255, 255, 255));
-        return reinterpret_cast<LRESULT>(::GetStockObject(WHITE_BRUSH));
+    case WM_SYSCOLORCHANGE:
+        FPalette.Rebuild();
+        FFrmAutorun->ApplyPalette();
+        ::InvalidateRect(Handle(), nullptr, TRUE);
+        break;
+    case WM_ERASEBKGND: {
+        RECT client{};
+        ::GetClientRect(Handle(), &client);
+        ::FillRect(reinterpret_cast<HDC>(WParam), &client, FPalette.SurfaceBrush());
+        return 1;
+    }
     case WM_DESTROY:
         ::PostQuitMessage(0);
         return 0;
@@ -56,21 +67,19 @@ LRESULT TFrmQuillon::OnMessage(UINT Msg, WPARAM WParam, LPARAM LParam) {
 void TFrmQuillon::FormCreate() {
     FDpi = ::GetDpiForWindow(Handle());
     PlaceOnMonitor();
-    FFonts.Rebuild(FDpi);
+    FFonts = TUiFonts(FDpi);
 
     const TMainLayout layout = ComputeMainLayout(FDpi);
     // The home button has no action; it only shows where the user is, so it
-    // stays pressed and is left out of the Tab order.
-    FBtnHome = ::CreateWindowExW(
-        0, WC_BUTTONW, Translate(L"처음화면").c_str(), WS_CHILD | WS_VISIBLE | BS_PUSHLIKE | BS_CHECKBOX, 0, 0, 0, 0,
-        Handle(), reinterpret_cast<HMENU>(static_cast<INT_PTR>(kIdHome)), ::GetModuleHandleW(nullptr), nullptr);
-    ::SendMessageW(FBtnHome, BM_SETCHECK, BST_CHECKED, 0);
-    FImgLogo = std::make_unique<TImgLogo>(Handle(), layout.ImgLogo);
+    // stays pressed, and the bar is left out of the Tab order.
+    FBtnHead = std::make_unique<TToolBar>(TToolBarArgs{Handle(), {Translate(L"처음화면")}});
+    FBtnHead->SetDown(kBtnHome, true);
+    FImgLogo = std::make_unique<TImgLogo>(Handle(), layout.ImgLogo, FPalette);
     // The built-in filter lists; the service's additions join them later.
     LoadFilterList(FileWhite, L"file_white");
     LoadFilterList(NameWhite, L"name_white");
     LoadFilterList(NameBlack, L"name_black");
-    FFrmAutorun = std::make_unique<TFrmAutorun>(Handle(), layout.Card, FDpi, FFonts);
+    FFrmAutorun = std::make_unique<TFrmAutorun>(Handle(), layout.Card, FDpi, FFonts, FPalette);
     FFrmAutorun->SetFilterLists(FileWhite, NameWhite, NameBlack);
     ApplyDpi(FDpi);
 }
@@ -95,21 +104,22 @@ void TFrmQuillon::ApplyDpi(UINT Dpi) {
     FIconBig = MakeLogoIcon(::GetSystemMetricsForDpi(SM_CXICON, Dpi));
     ::SendMessageW(Handle(), WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(FIconSmall.get()));
     ::SendMessageW(Handle(), WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(FIconBig.get()));
-    FFonts.Rebuild(Dpi);
+    FBtnHead->ApplyDpi(Dpi);
     LayoutChildren();
+    ApplyFonts();
     FFrmAutorun->ApplyDpi(Dpi);
-    ::SendMessageW(FBtnHome, WM_SETFONT, reinterpret_cast<WPARAM>(FFonts.Normal()), TRUE);
 }
 
 void TFrmQuillon::ApplyFonts() {
-    FFonts.Rebuild(FDpi);
-    ::SendMessageW(FBtnHome, WM_SETFONT, reinterpret_cast<WPARAM>(FFonts.Normal()), TRUE);
+    // The controls still show the old fonts until they are given the new.
+    const TUiFonts old = std::exchange(FFonts, TUiFonts(FDpi));
+    FBtnHead->SetFont(FFonts.Normal());
     FFrmAutorun->ApplyFonts();
 }
 
 void TFrmQuillon::LayoutChildren() {
     const TMainLayout layout = ComputeMainLayout(FDpi);
-    MoveWindowTo(FBtnHome, layout.BtnHome);
+    FBtnHead->MoveTo(layout.BtnHead);
     MoveWindowTo(FImgLogo->Handle(), layout.ImgLogo);
     MoveWindowTo(FFrmAutorun->Handle(), layout.Card);
 }

@@ -1,11 +1,13 @@
 #pragma once
-// Quillon's main window: a header band with the home button and the logo,
-// and below it the card that the autorun list frame fills.
+// Quillon's main window: a header band with the tool bar of the home button
+// and the logo, and below it the card that the autorun list frame fills.
 
 #include "app/logo.h"
+#include "platform/controls/tool_bar.h"
 #include "platform/ui_fonts.h"
 #include "platform/unique_handle.h"
 #include "platform/window.h"
+#include "theme/palette.h"
 #include "view/autorun_frame.h"
 #include "view/filter_list.h"
 
@@ -27,22 +29,27 @@ public:
     TFilterList NameBlack;
 
     [[nodiscard]] TFrmAutorun& FrmAutorun() noexcept { return *FFrmAutorun; }
-    [[nodiscard]] HWND BtnHome() const noexcept { return FBtnHome; }
+    [[nodiscard]] TToolBar& BtnHead() noexcept { return *FBtnHead; }
     [[nodiscard]] HWND ImgLogo() const noexcept { return FImgLogo->Handle(); }
+
+    // The home button: the only button of the header's tool bar.
+    static constexpr int kBtnHome = 0;
 
 private:
     LRESULT OnMessage(UINT Msg, WPARAM WParam, LPARAM LParam) override;
     void FormCreate();
     void PlaceOnMonitor();
     void ApplyDpi(UINT Dpi);
+    // New fonts go to every control before the old ones are deleted.
     void ApplyFonts();
     void LayoutChildren();
 
     UINT FDpi = 96;
     TUiFonts FFonts;
+    TPalette FPalette;
     UniqueIcon FIconSmall;
     UniqueIcon FIconBig;
-    HWND FBtnHome = nullptr;
+    std::unique_ptr<TToolBar> FBtnHead;
     std::unique_ptr<TImgLogo> FImgLogo;
     std::unique_ptr<TFrmAutorun> FFrmAutorun;
 };

@@ -16,7 +16,7 @@ LOGFONTW IconTitleLogFont(UINT Dpi) {
     return font;
 }
 
-void TUiFonts::Rebuild(UINT Dpi) {
+TUiFonts::TUiFonts(UINT Dpi) {
     LOGFONTW font = IconTitleLogFont(Dpi);
     FNormal.reset(::CreateFontIndirectW(&font));
     std::wcsncpy(font.lfFaceName, L"Consolas", LF_FACESIZE - 1);

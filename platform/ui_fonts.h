@@ -1,6 +1,7 @@
 #pragma once
 // The fonts of the user interface at one DPI: the desktop's icon-title font
-// and a monospaced face of the same size. One owner; controls only borrow.
+// and a monospaced face of the same size. One owner; controls only borrow,
+// so new fonts are handed to every control before the old ones go.
 
 #include "platform/unique_handle.h"
 
@@ -8,9 +9,10 @@ namespace quillon {
 
 class TUiFonts {
 public:
-    // Reads the icon-title font for Dpi anew; call again when the DPI or the
+    TUiFonts() = default;
+    // Reads the icon-title font for Dpi; make new fonts when the DPI or the
     // desktop's font settings change.
-    void Rebuild(UINT Dpi);
+    explicit TUiFonts(UINT Dpi);
 
     [[nodiscard]] HFONT Normal() const noexcept { return FNormal.get(); }
     [[nodiscard]] HFONT Mono() const noexcept { return FMono.get(); }

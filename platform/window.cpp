@@ -1,5 +1,6 @@
 #include "platform/window.h"
 
+#include "platform/controls/control.h"
 #include "platform/error_report.h"
 
 namespace quillon {
@@ -51,6 +52,8 @@ LRESULT CALLBACK TWindow::WindowProc(HWND Wnd, UINT Msg, WPARAM WParam, LPARAM L
         return ::DefWindowProcW(Wnd, Msg, WParam, LParam);
     }
     try {
+        // What a child control of ours is told about itself goes to its object.
+        if (LRESULT reflected = 0; TControl::Reflect(Msg, WParam, LParam, reflected)) return reflected;
         return self->OnMessage(Msg, WParam, LParam);
     } catch (...) {
         ReportCurrentException();

@@ -2,8 +2,9 @@
 // The one window wrapper: a C++ object behind every window class of ours.
 // The object pointer travels in CREATESTRUCT::lpCreateParams, is stored in
 // GWLP_USERDATA on WM_NCCREATE and cleared on WM_NCDESTROY; the window
-// procedure only forwards to OnMessage and hands escaping errors to the
-// error report.
+// procedure reflects what its child controls report to their objects
+// (TControl), forwards everything else to OnMessage and hands escaping
+// errors to the error report.
 
 #include <windows.h>
 

@@ -1,32 +1,39 @@
 #pragma once
 // The frame that fills the main window's card: the list of start-up
 // entries, and below it a bar with the "all programs" check box and the
-// switch button. It owns the inventory and the icon cache that the list's
+// switch button. It owns the inventory and the row images that the list's
 // refresh works with.
 
 #include "autorun/autorun_info.h"
+#include "platform/controls/button.h"
+#include "platform/controls/check_box.h"
+#include "platform/controls/list_view.h"
+#include "platform/controls/popup_menu.h"
 #include "platform/ui_fonts.h"
-#include "platform/unique_handle.h"
 #include "platform/window.h"
+#include "theme/palette.h"
 #include "view/autorun_item.h"
 #include "view/filter_list.h"
 #include "view/refresh.h"
 #include "view/row_images.h"
 
+#include <memory>
 #include <vector>
 
 namespace quillon {
 
 class TFrmAutorun final : public TWindow {
 public:
-    // Creates the frame as a child of Parent at Rect. Fonts belong to the
-    // caller and must outlive the frame.
-    TFrmAutorun(HWND Parent, const RECT& Rect, UINT Dpi, const TUiFonts& Fonts);
+    // Creates the frame as a child of Parent at Rect. Fonts and palette
+    // belong to the caller and must outlive the frame.
+    TFrmAutorun(HWND Parent, const RECT& Rect, UINT Dpi, const TUiFonts& Fonts, const TPalette& Palette);
 
-    // The parent moved to a monitor with another DPI and rebuilt the fonts.
+    // The parent moved to a monitor with another DPI and made new fonts.
     void ApplyDpi(UINT Dpi);
-    // The fonts were rebuilt (the desktop's font changed).
+    // The fonts were made anew (the desktop's font changed).
     void ApplyFonts();
+    // The palette was read anew (the colour scheme changed).
+    void ApplyPalette();
 
     // The rows shown; call RowsChanged after changing them.
     [[nodiscard]] std::vector<TAutorunItem>& Rows() noexcept { return FRows; }
@@ -42,30 +49,31 @@ public:
     // leaves every row as it was and goes on to the caller.
     void LoadAutorun();
 
-    [[nodiscard]] HWND ListAutorun() const noexcept { return FListAutorun; }
-    [[nodiscard]] HWND ChkAllList() const noexcept { return FChkAllList; }
-    [[nodiscard]] HWND BtnAutorun() const noexcept { return FBtnAutorun; }
-    [[nodiscard]] HMENU Menu() const noexcept { return FMenu.get(); }
+    [[nodiscard]] TListView& ListAutorun() noexcept { return *FListAutorun; }
+    [[nodiscard]] TCheckBox& ChkAllList() noexcept { return *FChkAllList; }
+    [[nodiscard]] TButton& BtnAutorun() noexcept { return *FBtnAutorun; }
+    [[nodiscard]] const TPopupMenu& Menu() const noexcept { return FMenu; }
+    [[nodiscard]] const TIconCache& IconCache() const noexcept { return FImages.IconCache(); }
 
     // The inventory of the last refresh, every entry, shown or not.
     TAutorunList AutorunList;
-    [[nodiscard]] const TIconCache& IconCache() const noexcept { return FImages.IconCache(); }
 
 private:
     LRESULT OnMessage(UINT Msg, WPARAM WParam, LPARAM LParam) override;
-    void CreateControls();
-    void CreateColumns();
+    void WireEvents();
     void Layout();
     void FitProgramColumn();
-    LRESULT OnNotify(const NMHDR& Header);
-    // Opens the web page about the focused row's entry.
-    void ListAutorunDblClick() const;
-    void ListAutorunGetDispInfo(NMLVDISPINFOW& Info) const;
-    LRESULT ListAutorunCustomDraw(NMLVCUSTOMDRAW& Draw) const;
-    void ShowMenu(LPARAM ScreenPoint);
+
+    // The list's cells: the display text and the source, grey for an entry
+    // that is switched off, the source in a monospaced face.
+    std::wstring_view ListAutorunGetText(int Row, int Column) const;
+    void ListAutorunPaintText(int Row, int Column, TListCellStyle& Style) const;
     // The switch button follows the focused row: pressed for a disabled
     // entry, and its caption offers the opposite of the row's state.
-    void ListAutorunClick();
+    void ListAutorunClick(int Row);
+    // Opens the web page about the focused row's entry.
+    void ListAutorunDblClick() const;
+    void ListAutorunKeyDown(WORD Key);
     void BtnAutorunClick();
     void SetSwitchLook(bool Down, bool OffersEnable);
     // F5 and the check box rebuild the list from empty.
@@ -73,12 +81,14 @@ private:
 
     UINT FDpi;
     const TUiFonts& FFonts;
+    const TPalette& FPalette;
     std::vector<TAutorunItem> FRows;
     TRowImages FImages;
-    UniqueMenu FMenu;
-    HWND FListAutorun = nullptr;
-    HWND FChkAllList = nullptr;
-    HWND FBtnAutorun = nullptr;
+    // Made once the frame's window exists, their parent.
+    std::unique_ptr<TListView> FListAutorun;
+    std::unique_ptr<TCheckBox> FChkAllList;
+    std::unique_ptr<TButton> FBtnAutorun;
+    TPopupMenu FMenu;
     TFilterLists FFilters;
 };
 

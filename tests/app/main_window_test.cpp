@@ -20,6 +20,23 @@ LOGFONTW FontOf(HWND Wnd) {
     return font;
 }
 
+// The home button in the window's client coordinates.
+RECT HomeRect(TFrmQuillon& Form) {
+    RECT button = Form.BtnHead().ButtonRect(TFrmQuillon::kBtnHome);
+    const RECT bar = RectInParent(Form.BtnHead().Handle());
+    ::OffsetRect(&button, bar.left, bar.top);
+    return button;
+}
+
+std::wstring HomeText(TFrmQuillon& Form) {
+    HWND bar = Form.BtnHead().Handle();
+    TBBUTTON button{};
+    ::SendMessageW(bar, TB_GETBUTTON, TFrmQuillon::kBtnHome, reinterpret_cast<LPARAM>(&button));
+    wchar_t text[64]{};
+    ::SendMessageW(bar, TB_GETBUTTONTEXTW, static_cast<WPARAM>(button.idCommand), reinterpret_cast<LPARAM>(text));
+    return text;
+}
+
 int RowHeight(HWND List) {
     RECT row{};
     ListView_GetItemRect(List, 0, &row, LVIR_BOUNDS);
@@ -39,17 +56,25 @@ TEST_F(MainWindowTest, LaysOutTheHeaderTheLogoAndTheFrameAt96Dpi) {
     EXPECT_EQ(WindowText(form.Handle()), L"Quillon");  // the product name in every language
 
     const TMainLayout layout = ComputeMainLayout(96);
-    EXPECT_EQ(RectInParent(form.BtnHome()), layout.BtnHome);
+    EXPECT_EQ(RectInParent(form.BtnHead().Handle()), layout.BtnHead);
+    EXPECT_EQ(HomeRect(form), layout.BtnHome);
     EXPECT_EQ(RectInParent(form.ImgLogo()), layout.ImgLogo);
     EXPECT_EQ(RectInParent(form.FrmAutorun().Handle()), layout.Card);
-    EXPECT_EQ(WindowText(form.BtnHome()), Translate(L"처음화면"));
-    EXPECT_EQ(::SendMessageW(form.BtnHome(), BM_GETCHECK, 0, 0), BST_CHECKED);
+    EXPECT_EQ(HomeText(form), Translate(L"처음화면"));
+    EXPECT_TRUE(form.BtnHead().Down(TFrmQuillon::kBtnHome));
+    // A click does not lift it: it shows where the user is.
+    const RECT home = form.BtnHead().ButtonRect(TFrmQuillon::kBtnHome);
+    const LPARAM centre = MAKELPARAM((home.left + home.right) / 2, (home.top + home.bottom) / 2);
+    ::SendMessageW(form.BtnHead().Handle(), WM_LBUTTONDOWN, MK_LBUTTON, centre);
+    ::SendMessageW(form.BtnHead().Handle(), WM_LBUTTONUP, 0, centre);
+    EXPECT_TRUE(form.BtnHead().Down(TFrmQuillon::kBtnHome));
     EXPECT_EQ(::GetClassLongPtrW(form.ImgLogo(), GCLP_HCURSOR),
               reinterpret_cast<LONG_PTR>(::LoadCursorW(nullptr, IDC_HAND)));
 
     // Every control speaks the desktop's icon-title font.
     const LOGFONTW expected = IconTitleLogFont(96);
-    for (HWND control : {form.BtnHome(), form.FrmAutorun().ListAutorun(), form.FrmAutorun().BtnAutorun()}) {
+    for (HWND control :
+         {form.BtnHead().Handle(), form.FrmAutorun().ListAutorun().Handle(), form.FrmAutorun().BtnAutorun().Handle()}) {
         const LOGFONTW font = FontOf(control);
         EXPECT_STREQ(font.lfFaceName, expected.lfFaceName);
         EXPECT_EQ(font.lfHeight, expected.lfHeight);
@@ -59,7 +84,7 @@ TEST_F(MainWindowTest, LaysOutTheHeaderTheLogoAndTheFrameAt96Dpi) {
 TEST_F(MainWindowTest, FrameHasTwoColumnsTheCheckBoxTheButtonAndTheMenu) {
     TFrmQuillon form;
     TFrmAutorun& frame = form.FrmAutorun();
-    HWND list = frame.ListAutorun();
+    HWND list = frame.ListAutorun().Handle();
     EXPECT_EQ(Header_GetItemCount(ListView_GetHeader(list)), 2);
     RECT listClient{};
     ::GetClientRect(list, &listClient);
@@ -68,13 +93,13 @@ TEST_F(MainWindowTest, FrameHasTwoColumnsTheCheckBoxTheButtonAndTheMenu) {
     EXPECT_TRUE(ListView_GetExtendedListViewStyle(list) & LVS_EX_FULLROWSELECT);
     EXPECT_TRUE(::GetWindowLongW(list, GWL_STYLE) & LVS_SINGLESEL);
 
-    EXPECT_EQ(WindowText(frame.ChkAllList()), Translate(L"전체목록"));
-    EXPECT_EQ(::SendMessageW(frame.ChkAllList(), BM_GETCHECK, 0, 0), BST_UNCHECKED);
-    EXPECT_EQ(WindowText(frame.BtnAutorun()), Translate(L"사용안함"));
+    EXPECT_EQ(WindowText(frame.ChkAllList().Handle()), Translate(L"전체목록"));
+    EXPECT_EQ(::SendMessageW(frame.ChkAllList().Handle(), BM_GETCHECK, 0, 0), BST_UNCHECKED);
+    EXPECT_EQ(WindowText(frame.BtnAutorun().Handle()), Translate(L"사용안함"));
 
-    ASSERT_EQ(::GetMenuItemCount(frame.Menu()), 1);
+    ASSERT_EQ(::GetMenuItemCount(frame.Menu().Handle()), 1);
     wchar_t item[32]{};
-    ::GetMenuStringW(frame.Menu(), 0, item, 32, MF_BYPOSITION);
+    ::GetMenuStringW(frame.Menu().Handle(), 0, item, 32, MF_BYPOSITION);
     EXPECT_EQ(std::wstring(item), L"목록 저장") << "the menu item has no translation";
 }
 
@@ -85,7 +110,7 @@ TEST_F(MainWindowTest, RowsComeFromTheModelTwentyFourPixelsHigh) {
                      kImageRegistry, true},
                     {L"Beta Service", L"beta", L"SERV", kImageGears, false}};
     frame.RowsChanged();
-    HWND list = frame.ListAutorun();
+    HWND list = frame.ListAutorun().Handle();
     ASSERT_EQ(ListView_GetItemCount(list), 2);
 
     wchar_t text[64]{};
@@ -118,10 +143,10 @@ TEST_F(MainWindowTest, MovingToA144DpiMonitorScalesTheLayoutFontsAndRows) {
 
     const TMainLayout layout = ComputeMainLayout(144);
     EXPECT_EQ(RectInParent(frame.Handle()), layout.Card);
-    EXPECT_EQ(RectInParent(form.BtnHome()), layout.BtnHome);
-    EXPECT_EQ(ListView_GetColumnWidth(frame.ListAutorun(), 1), 75);
-    EXPECT_EQ(RowHeight(frame.ListAutorun()), 36);
-    EXPECT_EQ(FontOf(frame.ListAutorun()).lfHeight, IconTitleLogFont(144).lfHeight);
+    EXPECT_EQ(HomeRect(form), layout.BtnHome);
+    EXPECT_EQ(ListView_GetColumnWidth(frame.ListAutorun().Handle(), 1), 75);
+    EXPECT_EQ(RowHeight(frame.ListAutorun().Handle()), 36);
+    EXPECT_EQ(FontOf(frame.ListAutorun().Handle()).lfHeight, IconTitleLogFont(144).lfHeight);
 }
 
 TEST_F(MainWindowTest, ClosingTheWindowEndsTheLoopWithCodeZero) {

@@ -63,7 +63,7 @@ TEST_F(AutorunFrameTest, ShowsTheEntriesWorthCleaningWithoutTheWhiteListedOnes) 
     EXPECT_EQ(item.FileName, L"Frame test service");
     EXPECT_EQ(item.Icon, kImageGears);
     EXPECT_TRUE(item.Enabled);
-    EXPECT_EQ(ListView_GetItemCount(frame.ListAutorun()), static_cast<int>(frame.Rows().size()));
+    EXPECT_EQ(ListView_GetItemCount(frame.ListAutorun().Handle()), static_cast<int>(frame.Rows().size()));
     // RpcSs is a Windows service on the name white list (and any name
     // beginning with "Quillon" is ours, hence the test service's name).
     EXPECT_TRUE(std::none_of(frame.Rows().begin(), frame.Rows().end(),
@@ -79,29 +79,29 @@ TEST_F(AutorunFrameTest, TheButtonSwitchesTheSelectedServiceInPlace) {
     ASSERT_GE(row, 0);
     const size_t rows = frame.Rows().size();
 
-    ListView_SetItemState(frame.ListAutorun(), row, LVIS_SELECTED | LVIS_FOCUSED, LVIS_SELECTED | LVIS_FOCUSED);
-    EXPECT_EQ(WindowText(frame.BtnAutorun()), Translate(L"사용안함"));
-    ::SendMessageW(frame.BtnAutorun(), BM_CLICK, 0, 0);
+    ListView_SetItemState(frame.ListAutorun().Handle(), row, LVIS_SELECTED | LVIS_FOCUSED, LVIS_SELECTED | LVIS_FOCUSED);
+    EXPECT_EQ(WindowText(frame.BtnAutorun().Handle()), Translate(L"사용안함"));
+    ::SendMessageW(frame.BtnAutorun().Handle(), BM_CLICK, 0, 0);
 
     EXPECT_EQ(StartType(), static_cast<DWORD>(SERVICE_DISABLED));
     ASSERT_EQ(frame.Rows().size(), rows) << "the switched row stays, now grey";
     EXPECT_EQ(RowOfService(frame), row);
     EXPECT_FALSE(frame.Rows()[static_cast<size_t>(row)].Enabled);
-    EXPECT_EQ(WindowText(frame.BtnAutorun()), Translate(L"사용함"));
-    EXPECT_EQ(::SendMessageW(frame.BtnAutorun(), BM_GETCHECK, 0, 0), BST_CHECKED);
-    EXPECT_TRUE(::IsWindowEnabled(frame.BtnAutorun()));
+    EXPECT_EQ(WindowText(frame.BtnAutorun().Handle()), Translate(L"사용함"));
+    EXPECT_EQ(::SendMessageW(frame.BtnAutorun().Handle(), BM_GETCHECK, 0, 0), BST_CHECKED);
+    EXPECT_TRUE(::IsWindowEnabled(frame.BtnAutorun().Handle()));
 
     // F5 rebuilds from empty: a disabled entry has no row unless all are shown.
-    ::SendMessageW(frame.ListAutorun(), WM_KEYDOWN, VK_F5, 0);
+    ::SendMessageW(frame.ListAutorun().Handle(), WM_KEYDOWN, VK_F5, 0);
     EXPECT_EQ(RowOfService(frame), -1);
-    ::SendMessageW(frame.ChkAllList(), BM_CLICK, 0, 0);
+    ::SendMessageW(frame.ChkAllList().Handle(), BM_CLICK, 0, 0);
     const int shown = RowOfService(frame);
     ASSERT_GE(shown, 0);
     EXPECT_FALSE(frame.Rows()[static_cast<size_t>(shown)].Enabled);
 
     // And back on.
-    ListView_SetItemState(frame.ListAutorun(), shown, LVIS_SELECTED | LVIS_FOCUSED, LVIS_SELECTED | LVIS_FOCUSED);
-    ::SendMessageW(frame.BtnAutorun(), BM_CLICK, 0, 0);
+    ListView_SetItemState(frame.ListAutorun().Handle(), shown, LVIS_SELECTED | LVIS_FOCUSED, LVIS_SELECTED | LVIS_FOCUSED);
+    ::SendMessageW(frame.BtnAutorun().Handle(), BM_CLICK, 0, 0);
     EXPECT_EQ(StartType(), static_cast<DWORD>(SERVICE_AUTO_START));
     EXPECT_TRUE(frame.Rows()[static_cast<size_t>(shown)].Enabled);
 }
@@ -110,10 +110,10 @@ TEST_F(AutorunFrameTest, TheButtonWithoutASelectionOnlyRefreshes) {
     TFrmQuillon form;
     TFrmAutorun& frame = form.FrmAutorun();
     frame.LoadAutorun();
-    const std::wstring caption = WindowText(frame.BtnAutorun());
-    ::SendMessageW(frame.BtnAutorun(), BM_CLICK, 0, 0);
-    EXPECT_EQ(WindowText(frame.BtnAutorun()), caption);
-    EXPECT_EQ(::SendMessageW(frame.BtnAutorun(), BM_GETCHECK, 0, 0), BST_UNCHECKED);
+    const std::wstring caption = WindowText(frame.BtnAutorun().Handle());
+    ::SendMessageW(frame.BtnAutorun().Handle(), BM_CLICK, 0, 0);
+    EXPECT_EQ(WindowText(frame.BtnAutorun().Handle()), caption);
+    EXPECT_EQ(::SendMessageW(frame.BtnAutorun().Handle(), BM_GETCHECK, 0, 0), BST_UNCHECKED);
     EXPECT_EQ(StartType(), static_cast<DWORD>(SERVICE_AUTO_START));
 }
 
