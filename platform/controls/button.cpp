@@ -11,9 +11,7 @@ TButton::TButton(const TButtonArgs& Args) {
     Create({WC_BUTTONW, Args.Text, kind | (Args.TabStop ? WS_TABSTOP : 0u), 0, Args.Parent});
 }
 
-void TButton::SetDown(bool Down) const {
-    ::SendMessageW(Handle(), BM_SETCHECK, Down ? BST_CHECKED : BST_UNCHECKED, 0);
-}
+void TButton::SetDown(bool Down) const { ::SendMessageW(Handle(), BM_SETCHECK, Down ? BST_CHECKED : BST_UNCHECKED, 0); }
 
 bool TButton::Down() const { return ::SendMessageW(Handle(), BM_GETCHECK, 0, 0) == BST_CHECKED; }
 

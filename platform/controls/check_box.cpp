@@ -4,8 +4,7 @@
 
 namespace quillon {
 
-TCheckBox::TCheckBox(const TCheckBoxArgs& Args)
-    : FBackground(Args.Background), FBackgroundColor(Args.BackgroundColor) {
+TCheckBox::TCheckBox(const TCheckBoxArgs& Args) : FBackground(Args.Background), FBackgroundColor(Args.BackgroundColor) {
     Create({WC_BUTTONW, Args.Text, BS_AUTOCHECKBOX | WS_TABSTOP, 0, Args.Parent});
 }
 

@@ -22,8 +22,8 @@ TControl::~TControl() {
 
 void TControl::Create(const TCreateArgs& Args) {
     const std::wstring text(Args.Text);
-    FHandle = ::CreateWindowExW(Args.ExStyle, Args.ClassName, text.c_str(), WS_CHILD | WS_VISIBLE | Args.Style, 0, 0,
-                                0, 0, Args.Parent, nullptr, ::GetModuleHandleW(nullptr), nullptr);
+    FHandle = ::CreateWindowExW(Args.ExStyle, Args.ClassName, text.c_str(), WS_CHILD | WS_VISIBLE | Args.Style, 0, 0, 0,
+                                0, Args.Parent, nullptr, ::GetModuleHandleW(nullptr), nullptr);
     if (!FHandle) return;
     ::SetPropW(FHandle, kObjectProperty, this);
     ::SetWindowSubclass(FHandle, &TControl::SubclassProc, kSubclassId, reinterpret_cast<DWORD_PTR>(this));
@@ -58,7 +58,8 @@ bool TControl::Reflect(UINT Msg, WPARAM WParam, LPARAM LParam, LRESULT& Result) 
     switch (Msg) {
     case WM_COMMAND:
         // Menus and accelerators send no window with it.
-        if (TControl* control = FromHandle(reinterpret_cast<HWND>(LParam))) handled = control->OnCommand(HIWORD(WParam), LOWORD(WParam));
+        if (TControl* control = FromHandle(reinterpret_cast<HWND>(LParam)))
+            handled = control->OnCommand(HIWORD(WParam), LOWORD(WParam));
         break;
     case WM_NOTIFY: {
         auto& header = *reinterpret_cast<NMHDR*>(LParam);
@@ -74,7 +75,8 @@ bool TControl::Reflect(UINT Msg, WPARAM WParam, LPARAM LParam, LRESULT& Result) 
     case WM_CTLCOLORBTN:
     case WM_CTLCOLORSTATIC:
         if (TControl* control = FromHandle(reinterpret_cast<HWND>(LParam))) {
-            if (HBRUSH brush = control->OnColor(reinterpret_cast<HDC>(WParam))) handled = reinterpret_cast<LRESULT>(brush);
+            if (HBRUSH brush = control->OnColor(reinterpret_cast<HDC>(WParam)))
+                handled = reinterpret_cast<LRESULT>(brush);
         }
         break;
     default:

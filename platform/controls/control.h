@@ -66,8 +66,7 @@ protected:
     LRESULT DefaultMessage(UINT Msg, WPARAM WParam, LPARAM LParam);
 
 private:
-    static LRESULT CALLBACK SubclassProc(HWND Wnd, UINT Msg, WPARAM WParam, LPARAM LParam, UINT_PTR Id,
-                                         DWORD_PTR Self);
+    static LRESULT CALLBACK SubclassProc(HWND Wnd, UINT Msg, WPARAM WParam, LPARAM LParam, UINT_PTR Id, DWORD_PTR Self);
     static TControl* FromHandle(HWND Wnd);
 
     HWND FHandle = nullptr;

@@ -91,8 +91,8 @@ LRESULT TToolBar::CustomDraw(NMTBCUSTOMDRAW& Draw) const {
         const int index = static_cast<int>(Draw.nmcd.dwItemSpec) - kFirstCommand;
         if (index < 0 || index >= static_cast<int>(FTexts.size())) return CDRF_DODEFAULT;
         const UINT state = Draw.nmcd.uItemState;
-        const TToolButtonState look{(state & CDIS_CHECKED) != 0, (state & CDIS_HOT) != 0,
-                                    (state & CDIS_SELECTED) != 0, (state & CDIS_DISABLED) != 0};
+        const TToolButtonState look{(state & CDIS_CHECKED) != 0, (state & CDIS_HOT) != 0, (state & CDIS_SELECTED) != 0,
+                                    (state & CDIS_DISABLED) != 0};
         OnPaintButton(Draw.nmcd.hdc, Draw.nmcd.rc, FTexts[static_cast<std::size_t>(index)], look);
         return CDRF_SKIPDEFAULT;
     }

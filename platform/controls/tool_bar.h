@@ -31,7 +31,8 @@ public:
 
     // Draws a button in place of the system; the bar's background stays
     // the parent's.
-    std::function<void(HDC Dc, const RECT& Rect, const std::wstring& Text, const TToolButtonState& State)> OnPaintButton;
+    std::function<void(HDC Dc, const RECT& Rect, const std::wstring& Text, const TToolButtonState& State)>
+        OnPaintButton;
     std::function<void(int Button)> OnClick;
 
     // The down look is the program's: a click does not change it.
