@@ -20,8 +20,10 @@ std::wstring_view Extension(std::wstring_view FileName) {
 }
 
 // A folder that the shell named but that is gone by the time it is listed
-// is an error the user must hear of; one that exists but cannot be read
-// (access refused) only contributes nothing.
+// is an error the user must hear of. One that is there but cannot be
+// listed (access refused, or a plain file where the folder should be)
+// contributes nothing: raising for it would end every refresh the same way
+// until the user repaired the folder by hand.
 [[noreturn]] void FolderVanished() { throw TAppError(L"The specified path was not found"); }
 
 TAutorunInfo MakeEntry(const std::wstring& Folder, std::wstring_view Name, const TRegReader& Approved) {
@@ -54,7 +56,7 @@ void CollectStartupFolder(const std::wstring& Folder, TAutorunList& List) {
     UniqueFindHandle find(::FindFirstFileExW((Folder + L"\\*").c_str(), FindExInfoBasic, &found, FindExSearchNameMatch,
                                              nullptr, FIND_FIRST_EX_LARGE_FETCH));
     if (!find) {
-        if (!FolderExists(Folder)) FolderVanished();
+        if (!PathExists(Folder)) FolderVanished();
         return;
     }
     const TRegReader approved(approvedRoot, kApprovedStartupFolderKey);  // opened once for all files

@@ -18,6 +18,8 @@ bool FileExists(const std::wstring& Path) {
     return !(info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY);
 }
 
+bool PathExists(const std::wstring& Path) { return ::GetFileAttributesW(Path.c_str()) != INVALID_FILE_ATTRIBUTES; }
+
 bool FolderExists(const std::wstring& Path) {
     const DWORD attributes = ::GetFileAttributesW(Path.c_str());
     return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);

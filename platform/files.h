@@ -9,6 +9,9 @@ namespace quillon {
 // link counts only when the file it leads to exists.
 bool FileExists(const std::wstring& Path);
 
+// True when something (a file or a directory) exists at Path.
+bool PathExists(const std::wstring& Path);
+
 // True when Path names an existing directory.
 bool FolderExists(const std::wstring& Path);
 

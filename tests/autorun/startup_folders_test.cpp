@@ -71,8 +71,9 @@ TEST_F(StartupFoldersTest, ListsShortcutsAndProgramsOfBothFoldersCommonFirst) {
     const std::wstring sub = User + L"\\" + Tag + L"sub.lnk";  // a folder, even if its name looks like a file
     ::CreateDirectoryW(sub.c_str(), nullptr);
     Created.push_back(sub);
-    WriteFile(sub + L"\\inner.lnk");
-    Created.insert(Created.begin(), sub + L"\\inner.lnk");
+    // Tagged like the others, so it would show among this test's entries.
+    WriteFile(sub + L"\\" + Tag + L"inner.lnk");
+    Created.insert(Created.begin(), sub + L"\\" + Tag + L"inner.lnk");
     const std::wstring commonTool = Add(Common, L"Tool.lnk");
 
     // The same file name is switched off for the machine only: the common
@@ -118,6 +119,15 @@ TEST_F(StartupFoldersTest, AFolderThatVanishedRaisesAndKeepsWhatWasGathered) {
     EXPECT_EQ(list.size(), 2u);
 
     CollectStartupFolder(L"", list);  // a folder the shell did not give
+    EXPECT_EQ(list.size(), 2u);
+}
+
+// A plain file where the folder should be cannot be listed today or at any
+// later refresh: it adds nothing, and the other sources still come.
+TEST_F(StartupFoldersTest, APlainFileInPlaceOfTheFolderAddsNothing) {
+    const std::wstring file = User + L"\\" + Add(User, L"not-a-folder.lnk");
+    TAutorunList list(2);
+    EXPECT_NO_THROW(CollectStartupFolder(file, list));
     EXPECT_EQ(list.size(), 2u);
 }
 
