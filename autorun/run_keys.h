@@ -6,9 +6,25 @@
 
 #include <windows.h>
 
+#include <optional>
 #include <string>
+#include <string_view>
 
 namespace quillon {
+
+// A Run value as its Target names it. Key is written as the inventory
+// writes it, beginning with "\".
+struct TRunValue {
+    HKEY Root = nullptr;
+    std::wstring Key;
+    std::wstring Name;
+};
+
+// Splits a Run value's Target ("HKCU\Software\...\Run\Name") after the Run
+// key it names, so a value name that itself holds "\" stays whole. The root
+// may be written short or long, and root and key compare ignoring ASCII
+// case. Nothing when Target names none of the three Run keys.
+std::optional<TRunValue> ParseRunValueTarget(std::wstring_view Target);
 
 void CollectRunKeys(TAutorunList& List);
 

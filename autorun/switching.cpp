@@ -1,6 +1,7 @@
 #include "autorun/switching.h"
 
 #include "autorun/approved_state.h"
+#include "autorun/run_keys.h"
 #include "platform/errors.h"
 #include "platform/com_types.h"
 #include "platform/files.h"
@@ -18,13 +19,6 @@ namespace quillon {
 namespace {
 
 using Microsoft::WRL::ComPtr;
-
-// The Run keys whose values the inventory lists, as TReg::Parse gives the
-// key part of a Target.
-constexpr std::wstring_view kRunKeys[] = {
-    L"Software\\Microsoft\\Windows\\CurrentVersion\\Run",
-    L"Software\\Wow6432Node\\Microsoft\\Windows\\CurrentVersion\\Run",
-};
 
 bool KeepsApprovedState(DWORD WindowsMajor) { return WindowsMajor >= 10; }
 
@@ -61,23 +55,12 @@ void DeleteStartupFile(const std::wstring& Path) {
     RaiseLastError(Path, L"DeleteFileW");
 }
 
-bool IsRunKey(HKEY Root, std::wstring_view Key) {
-    if (Root != HKEY_LOCAL_MACHINE && Root != HKEY_CURRENT_USER) return false;
-    if (Key.starts_with(L'\\')) Key.remove_prefix(1);  // as TReg reads a key path
-    for (const std::wstring_view runKey : kRunKeys) {
-        if (EqualsIgnoringAsciiCase(Key, runKey)) return true;
-    }
-    return false;
-}
-
-// Only the value goes: a subkey of the same name, or a Target that names
-// something other than a Run value, is left alone.
+// Only a value of one of the Run keys goes, never a key, and never a value
+// of another key that a Target might name.
 void DeleteRunValue(const std::wstring& Target) {
-    HKEY root = nullptr;
-    std::wstring key;
-    std::wstring name;
-    if (!TReg::Parse(Target, root, key, name) || !IsRunKey(root, key)) return;
-    TReg::DeleteValue(root, key, name);
+    if (const std::optional<TRunValue> value = ParseRunValueTarget(Target)) {
+        TReg::DeleteValue(value->Root, value->Key, value->Name);
+    }
 }
 
 HRESULT SetTaskEnabled(ITaskService* Service, const std::wstring& Path, bool Enable) {
@@ -154,11 +137,15 @@ void SetRunValueState(const std::wstring& Target, bool Enable, DWORD WindowsMajo
         if (!Enable) DeleteRunValue(Target);
         return;
     }
-    HKEY root = nullptr;
-    std::wstring key;
-    std::wstring name;
-    if (!TReg::Parse(Target, root, key, name)) return;
-    TReg::WriteBinary(root, ApprovedKeyForRunKey(key), name, MakeApprovedValue(Enable));
+    // A value of a Run key is named by all that follows the key, "\" and
+    // all; any other Target is split at its last "\".
+    TRunValue value;
+    if (std::optional<TRunValue> runValue = ParseRunValueTarget(Target)) {
+        value = std::move(*runValue);
+    } else if (!TReg::Parse(Target, value.Root, value.Key, value.Name)) {
+        return;
+    }
+    TReg::WriteBinary(value.Root, ApprovedKeyForRunKey(value.Key), value.Name, MakeApprovedValue(Enable));
 }
 
 void SetTaskState(const std::wstring& Target, bool Enable) { SetTaskState(Target, Enable, CoTaskScheduler_::Create); }

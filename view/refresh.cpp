@@ -41,6 +41,8 @@ bool IsHiddenByFilters(const TFilterLists& Filters, const TAutorunInfo& Entry) {
     case TAutorunKind::Service:
         return Listed(Filters.NameWhite, Entry.Target, false);
     case TAutorunKind::RunValue:
+        // The value's whole name: a name may hold "\", which ends no path here.
+        return Listed(Filters.NameWhite, Entry.Caption, false);
     case TAutorunKind::Task:
         return Listed(Filters.NameWhite, FileNamePart(Entry.Target), false);
     }

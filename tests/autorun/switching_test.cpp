@@ -5,6 +5,7 @@
 // put_Enabled changes nothing.
 
 #include "autorun/approved_state.h"
+#include "autorun/run_keys.h"
 #include "autorun/switching.h"
 #include "platform/errors.h"
 #include "tests/support/com_thread.h"
@@ -18,6 +19,7 @@
 #include <gtest/gtest.h>
 #include <shlobj.h>
 
+#include <algorithm>
 #include <cstdint>
 #include <functional>
 #include <optional>
@@ -134,6 +136,12 @@ protected:
         return FNames.back();
     }
 
+    // Another name for teardown to remove, spelled by the test.
+    std::wstring Own(const std::wstring& FullName) {
+        FNames.push_back(FullName);
+        return FullName;
+    }
+
     // A file of this test in Folder; returns its full path.
     std::wstring AddFile(const std::wstring& Folder, const std::wstring& FileName) {
         const std::wstring path = Folder + L"\\" + FileName;
@@ -193,6 +201,66 @@ TEST_F(SwitchingTest, RunValueStateGoesToItsRootsApprovedKeyAndTheValueStays) {
                                    [&] { SetRunValueState(target, true, kWindows10); });
         EXPECT_TRUE(ValueExists(testCase.Root, testCase.RunKey, name));
         ExpectNoApprovedValueElsewhere(name, testCase.Root, testCase.StateKey);
+    }
+}
+
+// A value name may hold "\": the switch then acts on that whole name, and
+// never on another value named like its last part.
+TEST_F(SwitchingTest, ARunValueNamedWithABackslashIsSwitchedByItsWholeName) {
+    const std::wstring bar = Name(L"Bar");
+    const std::wstring fooBar = Own(L"Foo\\" + bar);
+    TReg::WriteString(HKEY_CURRENT_USER, kRunKey, bar, L"C:\\bar.exe");
+    TReg::WriteString(HKEY_CURRENT_USER, kRunKey, fooBar, L"C:\\foobar.exe");
+    const auto listed = [&](const std::wstring& Caption) {
+        TAutorunList list;
+        CollectRunKey(HKEY_CURRENT_USER, L"\\" + kRunKey, list);
+        const auto found =
+            std::find_if(list.begin(), list.end(), [&](const TAutorunInfo& E) { return E.Caption == Caption; });
+        return found == list.end() ? TAutorunInfo{} : *found;
+    };
+    const TAutorunInfo entry = listed(fooBar);
+    ASSERT_EQ(entry.Target, L"HKCU\\" + kRunKey + L"\\" + fooBar);
+
+    ExpectApprovedValueWritten(HKEY_CURRENT_USER, kApprovedRunKey, fooBar, false, [&] {
+        SetAutorunState(entry.Kind, entry.Target, false, {kWindows10, nullptr});
+    });
+    EXPECT_FALSE(ValueExists(HKEY_CURRENT_USER, kApprovedRunKey, bar)) << "the other value's state was written";
+    EXPECT_FALSE(listed(fooBar).Enabled);
+    EXPECT_TRUE(listed(bar).Enabled);
+
+    // Before Windows 10 the switch deletes: the named value only.
+    SetAutorunState(entry.Target, entry.From, false, {kWindows7, nullptr});
+    EXPECT_FALSE(ValueExists(HKEY_CURRENT_USER, kRunKey, fooBar));
+    EXPECT_TRUE(ValueExists(HKEY_CURRENT_USER, kRunKey, bar));
+}
+
+TEST(ParseRunValueTarget, SplitsAfterTheRunKeyItNames) {
+    const std::wstring run = L"\\Software\\Microsoft\\Windows\\CurrentVersion\\Run";
+    const std::wstring run32 = L"\\Software\\Wow6432Node\\Microsoft\\Windows\\CurrentVersion\\Run";
+    const struct {
+        std::wstring Target;
+        HKEY Root;  // nullptr: not a Run value
+        std::wstring Key;
+        std::wstring Name;
+    } cases[] = {
+        {L"HKCU" + run + L"\\Tool", HKEY_CURRENT_USER, run, L"Tool"},
+        {L"HKEY_LOCAL_MACHINE" + run32 + L"\\Foo\\Bar", HKEY_LOCAL_MACHINE, run32, L"Foo\\Bar"},
+        {L"hklm\\SOFTWARE\\microsoft\\windows\\currentversion\\run\\x", HKEY_LOCAL_MACHINE, run, L"x"},
+        {L"HKCU" + run + L"\\", HKEY_CURRENT_USER, run, L""},  // the key's default value
+        {L"HKCU" + run32 + L"\\Tool", nullptr, L"", L""},      // the user has no 32-bit Run key here
+        {L"HKCU" + run + L"Once\\Tool", nullptr, L"", L""},
+        {L"HKCU" + run, nullptr, L"", L""},
+        {L"HKCU\\Software\\Other\\Tool", nullptr, L"", L""},
+        {L"Tool", nullptr, L"", L""},
+    };
+    for (const auto& testCase : cases) {
+        SCOPED_TRACE(Narrow(testCase.Target));
+        const std::optional<TRunValue> value = ParseRunValueTarget(testCase.Target);
+        ASSERT_EQ(value.has_value(), testCase.Root != nullptr);
+        if (!value) continue;
+        EXPECT_EQ(value->Root, testCase.Root);
+        EXPECT_EQ(value->Key, testCase.Key);
+        EXPECT_EQ(value->Name, testCase.Name);
     }
 }
 
