@@ -1,4 +1,5 @@
 // The refresh's merge of a fresh inventory into the rows, without the platform.
+#include "view/refresh.h"
 #include "view/row_merge.h"
 
 #include <gmock/gmock.h>
@@ -97,6 +98,35 @@ TEST(MergeRows, ARowBehindAnotherOfTheSameKeyStaysWhileAnEntryHasItsExactKey) {
     MergeRows(rows, {Entry(L"SERV", L"SVC", L"any", false)}, false, {});
     ASSERT_EQ(rows.size(), 1u);
     EXPECT_EQ(rows[0].FileName, L"second");
+}
+
+// Each kind is filtered by its own text: a start-up file by its full path in
+// the file list, a Run value by its whole name, a task by its name and a
+// service by its key name in the name list.
+TEST(IsHiddenByFilters, ChecksEachKindByItsOwnText) {
+    TFilterList fileWhite;
+    fileWhite.Assign({L"chrome.exe*", L"\\Vendor\\"});
+    TFilterList nameWhite;
+    nameWhite.Assign({L"Foo", L"cbdhsvc_", L"Backup"});
+    const TFilterLists filters{&fileWhite, &nameWhite, nullptr};
+    const struct {
+        TAutorunInfo Entry;
+        bool Hidden;
+    } cases[] = {
+        {Entry(L"FILE", L"C:\\Startup\\chrome.exe", L"chrome"), true},
+        {Entry(L"FILE", L"C:\\Startup\\Chrome.lnk", L"Chrome"), false},
+        {Entry(L"FILE", L"C:\\Vendor\\x.lnk", L"x"), true},
+        {Entry(L"HKCU", L"HKCU\\Software\\Microsoft\\Windows\\CurrentVersion\\Run\\Foo\\Bar", L"Foo\\Bar"), true},
+        {Entry(L"HKCU", L"HKCU\\Software\\Microsoft\\Windows\\CurrentVersion\\Run\\Bar\\Foo", L"Bar\\Foo"), false},
+        {Entry(L"SCHE", L"\\Backup", L"Backup"), true},
+        {Entry(L"SERV", L"cbdhsvc_1a2b", L"Clipboard"), true},
+        {Entry(L"SERV", L"Spooler", L"Foo spooler"), false},
+    };
+    for (const auto& testCase : cases) {
+        EXPECT_EQ(IsHiddenByFilters(filters, testCase.Entry), testCase.Hidden)
+            << std::string(testCase.Entry.Target.begin(), testCase.Entry.Target.end());
+    }
+    EXPECT_FALSE(IsHiddenByFilters({}, cases[0].Entry)) << "no lists hide nothing";
 }
 
 }  // namespace
