@@ -1,7 +1,6 @@
 // Quillon's entry point: one copy at a time, one main window, one loop.
 
 #include "app/main_window.h"
-#include "app/message_loop.h"
 #include "app/single_instance.h"
 #include "platform/error_report.h"
 #include "i18n/translation.h"
@@ -13,20 +12,16 @@
 int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int CmdShow) {
     using namespace quillon;
     // A second copy leaves at once, without a word.
-    if (AnotherCopyRuns()) return 0;
-    ClaimSingleInstance();
+    if (AnotherCopyRuns() || !ClaimSingleInstance()) return 0;
 
     // Read-only after this point, so any thread may use them.
     InitFolderVariables();
     InitTranslation();
 
-    INITCOMMONCONTROLSEX controls{sizeof(controls), ICC_STANDARD_CLASSES | ICC_LISTVIEW_CLASSES};
+    INITCOMMONCONTROLSEX controls{sizeof(controls), ICC_STANDARD_CLASSES | ICC_LISTVIEW_CLASSES | ICC_BAR_CLASSES};
     ::InitCommonControlsEx(&controls);
     TGdiplusSession gdiplus;
-    RunGuarded([CmdShow] {
-        TFrmQuillon form;
-        form.Show(CmdShow);
-        RunMessageLoop(form.Handle());
-    });
-    return 0;
+    int exitCode = 0;
+    RunGuarded([CmdShow, &exitCode] { exitCode = RunMainWindow(CmdShow); });
+    return exitCode;
 }

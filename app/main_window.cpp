@@ -1,6 +1,8 @@
 #include "app/main_window.h"
 
 #include "app/main_layout.h"
+#include "app/message_loop.h"
+#include "platform/dpi.h"
 #include "i18n/translation.h"
 
 #include <utility>
@@ -16,6 +18,15 @@ constexpr DWORD kExStyle = WS_EX_CONTROLPARENT;
 TFrmQuillon::TFrmQuillon() {
     CreateFor(L"QuillonMainWindow", kExStyle, kStyle, {0, 0, 0, 0}, nullptr,
               Translate(TranslateFormCaption(L"Quillon")).c_str());
+}
+
+int RunMainWindow(int CmdShow) {
+    TFrmQuillon form;
+    // Without its window the program could only wait, unseen, holding the
+    // mutex that keeps every later start from running.
+    if (!form.Handle()) return 1;
+    form.Show(CmdShow);
+    return RunMessageLoop(form.Handle());
 }
 
 void TFrmQuillon::Show(int CmdShow) {
@@ -65,7 +76,7 @@ LRESULT TFrmQuillon::OnMessage(UINT Msg, WPARAM WParam, LPARAM LParam) {
 }
 
 void TFrmQuillon::FormCreate() {
-    FDpi = ::GetDpiForWindow(Handle());
+    FDpi = DpiForWindow(Handle());
     PlaceOnMonitor();
     FFonts = TUiFonts(FDpi);
 
@@ -87,7 +98,7 @@ void TFrmQuillon::FormCreate() {
 void TFrmQuillon::PlaceOnMonitor() {
     const TMainLayout layout = ComputeMainLayout(FDpi);
     RECT frame{0, 0, layout.Client.cx, layout.Client.cy};
-    ::AdjustWindowRectExForDpi(&frame, kStyle, FALSE, kExStyle, FDpi);
+    AdjustWindowRectForDpi(frame, kStyle, kExStyle, FDpi);
     MONITORINFO monitor{};
     monitor.cbSize = sizeof(monitor);
     ::GetMonitorInfoW(::MonitorFromWindow(Handle(), MONITOR_DEFAULTTOPRIMARY), &monitor);
@@ -100,8 +111,8 @@ void TFrmQuillon::PlaceOnMonitor() {
 
 void TFrmQuillon::ApplyDpi(UINT Dpi) {
     FDpi = Dpi;
-    FIconSmall = MakeLogoIcon(::GetSystemMetricsForDpi(SM_CXSMICON, Dpi));
-    FIconBig = MakeLogoIcon(::GetSystemMetricsForDpi(SM_CXICON, Dpi));
+    FIconSmall = MakeLogoIcon(SystemMetricForDpi(SM_CXSMICON, Dpi));
+    FIconBig = MakeLogoIcon(SystemMetricForDpi(SM_CXICON, Dpi));
     ::SendMessageW(Handle(), WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(FIconSmall.get()));
     ::SendMessageW(Handle(), WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(FIconBig.get()));
     FBtnHead->ApplyDpi(Dpi);

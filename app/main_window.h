@@ -54,4 +54,8 @@ private:
     std::unique_ptr<TFrmAutorun> FFrmAutorun;
 };
 
+// Creates the main window, shows it and runs the message loop until it has
+// closed; returns the exit code: 0, or 1 when the window could not be made.
+int RunMainWindow(int CmdShow);
+
 }  // namespace quillon

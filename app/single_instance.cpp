@@ -9,6 +9,9 @@ bool AnotherCopyRuns() {
     return static_cast<bool>(existing);
 }
 
-void ClaimSingleInstance() { ::CreateMutexW(nullptr, TRUE, kInstanceMutexName); }
+bool ClaimSingleInstance(const wchar_t* Name) {
+    const HANDLE mutex = ::CreateMutexW(nullptr, TRUE, Name);
+    return !(mutex && ::GetLastError() == ERROR_ALREADY_EXISTS);
+}
 
 }  // namespace quillon

@@ -10,8 +10,10 @@ inline constexpr wchar_t kInstanceMutexName[] = L"QuillonMutex";
 // opened with full access is not seen, and this copy starts normally.
 bool AnotherCopyRuns();
 
-// Creates the mutex, owned by this copy. Its handle is deliberately never
-// closed: the system releases it when the process ends.
-void ClaimSingleInstance();
+// Creates the mutex, owned by this copy, and false when another copy
+// created it first: two copies started together can both pass
+// AnotherCopyRuns, and only one of them makes the mutex. Its handle is
+// deliberately never closed: the system releases it when the process ends.
+bool ClaimSingleInstance(const wchar_t* Name = kInstanceMutexName);
 
 }  // namespace quillon

@@ -1,12 +1,14 @@
 #include "platform/ui_fonts.h"
 
+#include "platform/dpi.h"
+
 #include <cwchar>
 
 namespace quillon {
 
 LOGFONTW IconTitleLogFont(UINT Dpi) {
     LOGFONTW font{};
-    if (!::SystemParametersInfoForDpi(SPI_GETICONTITLELOGFONT, sizeof(font), &font, 0, Dpi)) {
+    if (!IconTitleFontForDpi(font, Dpi)) {
         // Should the system refuse, a 9-point sans serif is what it would give.
         font.lfHeight = -::MulDiv(9, static_cast<int>(Dpi), 72);
         font.lfWeight = FW_NORMAL;

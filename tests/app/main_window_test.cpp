@@ -149,6 +149,28 @@ TEST_F(MainWindowTest, MovingToA144DpiMonitorScalesTheLayoutFontsAndRows) {
     EXPECT_EQ(FontOf(frame.ListAutorun().Handle()).lfHeight, IconTitleLogFont(144).lfHeight);
 }
 
+LRESULT CALLBACK RefuseCreation(HWND Wnd, UINT Msg, WPARAM WParam, LPARAM LParam) {
+    if (Msg == WM_NCCREATE) return FALSE;
+    return ::DefWindowProcW(Wnd, Msg, WParam, LParam);
+}
+
+// A main window that cannot be made ends the program with code 1 at once,
+// rather than a loop that waits for a window that never comes.
+TEST_F(MainWindowTest, AWindowThatCannotBeMadeEndsTheRunWithCodeOne) {
+    const HINSTANCE instance = ::GetModuleHandleW(nullptr);
+    ::UnregisterClassW(L"QuillonMainWindow", instance);  // made by the tests before
+    WNDCLASSW refusing{};
+    refusing.lpfnWndProc = &RefuseCreation;
+    refusing.hInstance = instance;
+    refusing.lpszClassName = L"QuillonMainWindow";
+    ASSERT_TRUE(::RegisterClassW(&refusing));
+    // Were the loop to run, this would end it with another code.
+    ::PostQuitMessage(7);
+    EXPECT_EQ(RunMainWindow(SW_HIDE), 1);
+    ::UnregisterClassW(L"QuillonMainWindow", instance);
+    test::PumpMessages();
+}
+
 TEST_F(MainWindowTest, ClosingTheWindowEndsTheLoopWithCodeZero) {
     TFrmQuillon form;
     form.Show(SW_SHOWNORMAL);

@@ -1,5 +1,6 @@
 // Quillon.exe itself: one copy at a time, a second start ends at once and
 // silently, and closing the window ends the program with exit code 0.
+#include "app/single_instance.h"
 #include "platform/unique_handle.h"
 #include "tests/support/test_files.h"
 
@@ -97,6 +98,18 @@ TEST(SingleInstance, ASecondCopyEndsAtOnceAndTheFirstEndsWithCodeZero) {
     if (::WaitForSingleObject(first.Process.get(), 0) != WAIT_OBJECT_0) {
         ::TerminateProcess(first.Process.get(), 1);
     }
+}
+
+// Two copies started together can both find no mutex; the one that then
+// does not create it, but finds it made, is the second.
+TEST(SingleInstance, AMutexMadeByAnotherCopyMeanwhileMakesThisOneTheSecond) {
+    // Under a name of this test's own: the claim's handle stays open until
+    // the process ends, and Quillon's own name must stay free for the others.
+    const std::wstring name = L"QuillonRaceTest" + std::to_wstring(::GetCurrentProcessId());
+    EXPECT_TRUE(ClaimSingleInstance(name.c_str())) << "the first to make it";
+    const UniqueKernelHandle other(::CreateMutexW(nullptr, FALSE, (name + L"Other").c_str()));
+    ASSERT_TRUE(other);
+    EXPECT_FALSE(ClaimSingleInstance((name + L"Other").c_str()));
 }
 
 }  // namespace

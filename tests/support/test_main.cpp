@@ -5,7 +5,7 @@
 #include <commctrl.h>
 
 int wmain(int argc, wchar_t** argv) {
-    INITCOMMONCONTROLSEX controls{sizeof(controls), ICC_STANDARD_CLASSES | ICC_LISTVIEW_CLASSES};
+    INITCOMMONCONTROLSEX controls{sizeof(controls), ICC_STANDARD_CLASSES | ICC_LISTVIEW_CLASSES | ICC_BAR_CLASSES};
     ::InitCommonControlsEx(&controls);
     ::testing::InitGoogleMock(&argc, argv);
     return RUN_ALL_TESTS();
