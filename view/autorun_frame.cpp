@@ -6,6 +6,7 @@
 #include "platform/command_line.h"
 #include "view/autorun_layout.h"
 
+#include <algorithm>
 #include <utility>
 
 namespace quillon {
@@ -13,12 +14,14 @@ namespace quillon {
 TFrmAutorun::TFrmAutorun(HWND Parent, const RECT& Rect, UINT Dpi, const TUiFonts& Fonts, const TPalette& Palette)
     : FDpi(Dpi), FFonts(Fonts), FPalette(Palette), FImages(Dpi) {
     CreateFor(L"QuillonAutorunFrame", WS_EX_CONTROLPARENT, WS_CHILD | WS_VISIBLE | WS_CLIPCHILDREN, Rect, Parent);
-    FListAutorun = std::make_unique<TListView>(TListViewArgs{Handle(), {Translate(L"프로그램 이름"), Translate(L"출처")}});
+    FListAutorun =
+        std::make_unique<TListView>(TListViewArgs{Handle(), {Translate(L"프로그램 이름"), Translate(L"출처")}});
     FChkAllList = std::make_unique<TCheckBox>(
         TCheckBoxArgs{Handle(), Translate(L"전체목록"), FPalette.SurfaceBrush(), FPalette.Surface()});
     FBtnAutorun = std::make_unique<TButton>(TButtonArgs{Handle(), Translate(L"사용안함"), /*Toggle=*/true});
     FMenu.Add(Translate(L"목록 저장"), [] {});
     WireEvents();
+    UpdateSwitchEnabled();
     ApplyDpi(Dpi);
 }
 
@@ -26,11 +29,12 @@ void TFrmAutorun::WireEvents() {
     TListView& list = *FListAutorun;
     list.OnText = [this](int Row, int Column) { return ListAutorunGetText(Row, Column); };
     list.OnImage = [this](int Row) { return static_cast<std::size_t>(Row) < FRows.size() ? FRows[Row].Icon : 0; };
-    list.OnCellStyle = [this](int Row, int Column, TListCellStyle& Style) {
-        ListAutorunPaintText(Row, Column, Style);
-    };
+    list.OnCellStyle = [this](int Row, int Column, TListCellStyle& Style) { ListAutorunPaintText(Row, Column, Style); };
     // Mouse clicks and the keyboard both move the focus.
-    list.OnRowFocused = [this](int Row) { ListAutorunClick(Row); };
+    list.OnRowFocused = [this](int Row) {
+        if (!FReselecting) ListAutorunClick(Row);
+    };
+    list.OnSelectionChanged = [this](int) { UpdateSwitchEnabled(); };
     list.OnClick = [this] { ListAutorunClick(FListAutorun->FocusedRow()); };
     list.OnDblClick = [this] { ListAutorunDblClick(); };
     list.OnKeyDown = [this](WORD Key) { ListAutorunKeyDown(Key); };
@@ -89,9 +93,31 @@ void TFrmAutorun::SetFilterLists(const TFilterList& FileWhite, const TFilterList
 void TFrmAutorun::LoadAutorun() {
     // Raises before any row is touched when a source fails.
     CollectAutoruns(AutorunList);
+    // The list keeps its selection by position, and rows above it may go.
+    const int selected = FListAutorun->SelectedRow();
+    std::optional<TAutorunItem> selectedRow;
+    if (selected >= 0 && static_cast<std::size_t>(selected) < FRows.size()) selectedRow = FRows[selected];
     RefreshRows(FRows, AutorunList, FChkAllList->Checked(), FFilters, FImages);
     RowsChanged();
+    ReselectAfterRefresh(selectedRow);
 }
+
+void TFrmAutorun::ReselectAfterRefresh(const std::optional<TAutorunItem>& Selected) {
+    int row = -1;
+    if (Selected) {
+        // The merge keeps a row only where an entry has exactly its key.
+        const auto found = std::find_if(FRows.begin(), FRows.end(), [&](const TAutorunItem& Row) {
+            return Row.From == Selected->From && Row.Target == Selected->Target;
+        });
+        if (found != FRows.end()) row = static_cast<int>(found - FRows.begin());
+    }
+    FReselecting = true;
+    FListAutorun->SelectRow(row);
+    FReselecting = false;
+    UpdateSwitchEnabled();
+}
+
+void TFrmAutorun::UpdateSwitchEnabled() { FBtnAutorun->SetEnabled(!FSwitching && FListAutorun->SelectedRow() >= 0); }
 
 void TFrmAutorun::RowsChanged() {
     FListAutorun->SetRowCount(static_cast<int>(FRows.size()));
@@ -127,8 +153,8 @@ std::wstring_view TFrmAutorun::ListAutorunGetText(int Row, int Column) const {
 }
 
 void TFrmAutorun::ListAutorunPaintText(int Row, int Column, TListCellStyle& Style) const {
-    const bool enabled = Row < 0 || static_cast<std::size_t>(Row) >= FRows.size() ||
-                         FRows[static_cast<std::size_t>(Row)].Enabled;
+    const bool enabled =
+        Row < 0 || static_cast<std::size_t>(Row) >= FRows.size() || FRows[static_cast<std::size_t>(Row)].Enabled;
     Style.TextColor = enabled ? FPalette.Text() : FPalette.GrayText();
     // The source column is a short code; a monospaced face lines it up.
     Style.Font = Column == 1 ? FFonts.Mono() : FFonts.Normal();
@@ -148,7 +174,8 @@ void TFrmAutorun::SetSwitchLook(bool Down, bool OffersEnable) {
 void TFrmAutorun::BtnAutorunClick() {
     // Left disabled should the switch or the refresh fail: the error report
     // then ends the program.
-    FBtnAutorun->SetEnabled(false);
+    FSwitching = true;
+    UpdateSwitchEnabled();
     const int selected = FListAutorun->SelectedRow();
     if (selected >= 0 && static_cast<std::size_t>(selected) < FRows.size()) {
         const TAutorunItem row = FRows[static_cast<std::size_t>(selected)];
@@ -157,7 +184,8 @@ void TFrmAutorun::BtnAutorunClick() {
         SetSwitchLook(row.Enabled, row.Enabled);
     }
     LoadAutorun();
-    FBtnAutorun->SetEnabled(true);
+    FSwitching = false;
+    UpdateSwitchEnabled();
 }
 
 void TFrmAutorun::ListAutorunKeyDown(WORD Key) {
@@ -166,6 +194,8 @@ void TFrmAutorun::ListAutorunKeyDown(WORD Key) {
 }
 
 void TFrmAutorun::ReloadFromEmpty() {
+    // Rebuilt from empty, the list starts without a selection.
+    FListAutorun->SelectRow(-1);
     FRows.clear();
     RowsChanged();
     LoadAutorun();

@@ -18,6 +18,7 @@
 #include "view/row_images.h"
 
 #include <memory>
+#include <optional>
 #include <vector>
 
 namespace quillon {
@@ -76,8 +77,14 @@ private:
     void ListAutorunKeyDown(WORD Key);
     void BtnAutorunClick();
     void SetSwitchLook(bool Down, bool OffersEnable);
+    // The switch acts on the selected row only: without one it is off.
+    void UpdateSwitchEnabled();
     // F5 and the check box rebuild the list from empty.
     void ReloadFromEmpty();
+    // The row of the entry that was selected before a refresh, selected
+    // again where it stands now, or no selection when it has gone. The
+    // switch button keeps describing that entry.
+    void ReselectAfterRefresh(const std::optional<TAutorunItem>& Selected);
 
     UINT FDpi;
     const TUiFonts& FFonts;
@@ -90,6 +97,8 @@ private:
     std::unique_ptr<TButton> FBtnAutorun;
     TPopupMenu FMenu;
     TFilterLists FFilters;
+    bool FSwitching = false;
+    bool FReselecting = false;
 };
 
 }  // namespace quillon

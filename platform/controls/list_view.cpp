@@ -60,10 +60,10 @@ int TListView::SelectedRow() const { return ListView_GetNextItem(Handle(), -1, L
 
 void TListView::SelectRow(int Row) const {
     ListView_SetItemState(Handle(), -1, 0, LVIS_SELECTED | LVIS_FOCUSED);
-    if (Row < 0) return;
-    ListView_SetItemState(Handle(), Row, LVIS_SELECTED | LVIS_FOCUSED, LVIS_SELECTED | LVIS_FOCUSED);
-    ListView_EnsureVisible(Handle(), Row, FALSE);
+    if (Row >= 0) ListView_SetItemState(Handle(), Row, LVIS_SELECTED | LVIS_FOCUSED, LVIS_SELECTED | LVIS_FOCUSED);
 }
+
+void TListView::ScrollIntoView(int Row) const { ListView_EnsureVisible(Handle(), Row, FALSE); }
 
 std::optional<LRESULT> TListView::OnNotify(NMHDR& Header) {
     switch (Header.code) {
@@ -74,6 +74,9 @@ std::optional<LRESULT> TListView::OnNotify(NMHDR& Header) {
         const auto& change = *reinterpret_cast<const NMLISTVIEW*>(&Header);
         const bool focused = (change.uNewState & LVIS_FOCUSED) && !(change.uOldState & LVIS_FOCUSED);
         if (focused && change.iItem >= 0 && OnRowFocused) OnRowFocused(change.iItem);
+        // An owner-data list reports a change of many rows as row -1, with
+        // states that need not say what changed: ask the list itself.
+        if ((change.uChanged & LVIF_STATE) && OnSelectionChanged) OnSelectionChanged(SelectedRow());
         return 0;
     }
     case NM_CLICK:

@@ -35,6 +35,8 @@ public:
     std::function<void(int Row, int Column, TListCellStyle& Style)> OnCellStyle;
     // A row took the focus, by mouse or keyboard.
     std::function<void(int Row)> OnRowFocused;
+    // A row was selected, or the selection went (-1).
+    std::function<void(int Row)> OnSelectionChanged;
     std::function<void()> OnClick;
     std::function<void()> OnDblClick;
     std::function<void(WORD Key)> OnKeyDown;
@@ -54,8 +56,9 @@ public:
 
     [[nodiscard]] int FocusedRow() const;
     [[nodiscard]] int SelectedRow() const;
-    // Selects and focuses Row and scrolls it into view; -1 selects none.
+    // Selects and focuses Row; -1 selects none.
     void SelectRow(int Row) const;
+    void ScrollIntoView(int Row) const;
 
 private:
     std::optional<LRESULT> OnNotify(NMHDR& Header) override;

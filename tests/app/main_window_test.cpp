@@ -171,6 +171,38 @@ TEST_F(MainWindowTest, AWindowThatCannotBeMadeEndsTheRunWithCodeOne) {
     test::PumpMessages();
 }
 
+// Records, whenever a control is given a font, whether the font it showed
+// until then was still alive: one deleted first would be drawn from a dead
+// handle by any paint in between.
+LRESULT CALLBACK CheckOldFont(HWND Wnd, UINT Msg, WPARAM WParam, LPARAM LParam, UINT_PTR, DWORD_PTR DeadFonts) {
+    if (Msg == WM_SETFONT) {
+        const auto old = reinterpret_cast<HGDIOBJ>(::DefSubclassProc(Wnd, WM_GETFONT, 0, 0));
+        if (old && ::GetObjectType(old) == 0) ++*reinterpret_cast<int*>(DeadFonts);
+    }
+    return ::DefSubclassProc(Wnd, Msg, WParam, LParam);
+}
+
+TEST_F(MainWindowTest, ControlsGetTheNewFontsBeforeTheOldOnesGo) {
+    TFrmQuillon form;
+    TFrmAutorun& frame = form.FrmAutorun();
+    int deadFonts = 0;
+    const HWND controls[] = {form.BtnHead().Handle(), frame.ListAutorun().Handle(), frame.ChkAllList().Handle(),
+                             frame.BtnAutorun().Handle()};
+    for (HWND control : controls)
+        ::SetWindowSubclass(control, &CheckOldFont, 1, reinterpret_cast<DWORD_PTR>(&deadFonts));
+
+    RECT suggested{100, 100, 800, 800};
+    ::SendMessageW(form.Handle(), WM_DPICHANGED, MAKEWPARAM(144, 144), reinterpret_cast<LPARAM>(&suggested));
+    ::SendMessageW(form.Handle(), WM_SETTINGCHANGE, SPI_SETICONTITLELOGFONT, 0);
+
+    EXPECT_EQ(deadFonts, 0);
+    for (HWND control : controls) {
+        ::RemoveWindowSubclass(control, &CheckOldFont, 1);
+        const auto font = reinterpret_cast<HGDIOBJ>(::SendMessageW(control, WM_GETFONT, 0, 0));
+        EXPECT_EQ(::GetObjectType(font), static_cast<DWORD>(OBJ_FONT)) << "a control shows a deleted font";
+    }
+}
+
 TEST_F(MainWindowTest, ClosingTheWindowEndsTheLoopWithCodeZero) {
     TFrmQuillon form;
     form.Show(SW_SHOWNORMAL);

@@ -2,6 +2,8 @@
 // switching a service off and on with the button, F5 and "all programs".
 #include "app/main_window.h"
 #include "i18n/translation.h"
+#include "platform/registry.h"
+#include "autorun/approved_state.h"
 #include "platform/unique_handle.h"
 #include "tests/support/window_test.h"
 #include "view/list_images.h"
@@ -11,6 +13,7 @@
 
 #include <algorithm>
 #include <string>
+#include <vector>
 
 namespace quillon {
 namespace {
@@ -79,7 +82,8 @@ TEST_F(AutorunFrameTest, TheButtonSwitchesTheSelectedServiceInPlace) {
     ASSERT_GE(row, 0);
     const size_t rows = frame.Rows().size();
 
-    ListView_SetItemState(frame.ListAutorun().Handle(), row, LVIS_SELECTED | LVIS_FOCUSED, LVIS_SELECTED | LVIS_FOCUSED);
+    ListView_SetItemState(frame.ListAutorun().Handle(), row, LVIS_SELECTED | LVIS_FOCUSED,
+                          LVIS_SELECTED | LVIS_FOCUSED);
     EXPECT_EQ(WindowText(frame.BtnAutorun().Handle()), Translate(L"사용안함"));
     ::SendMessageW(frame.BtnAutorun().Handle(), BM_CLICK, 0, 0);
 
@@ -100,21 +104,111 @@ TEST_F(AutorunFrameTest, TheButtonSwitchesTheSelectedServiceInPlace) {
     EXPECT_FALSE(frame.Rows()[static_cast<size_t>(shown)].Enabled);
 
     // And back on.
-    ListView_SetItemState(frame.ListAutorun().Handle(), shown, LVIS_SELECTED | LVIS_FOCUSED, LVIS_SELECTED | LVIS_FOCUSED);
+    ListView_SetItemState(frame.ListAutorun().Handle(), shown, LVIS_SELECTED | LVIS_FOCUSED,
+                          LVIS_SELECTED | LVIS_FOCUSED);
     ::SendMessageW(frame.BtnAutorun().Handle(), BM_CLICK, 0, 0);
     EXPECT_EQ(StartType(), static_cast<DWORD>(SERVICE_AUTO_START));
     EXPECT_TRUE(frame.Rows()[static_cast<size_t>(shown)].Enabled);
 }
 
-TEST_F(AutorunFrameTest, TheButtonWithoutASelectionOnlyRefreshes) {
+TEST_F(AutorunFrameTest, WithoutASelectionTheButtonIsOff) {
     TFrmQuillon form;
     TFrmAutorun& frame = form.FrmAutorun();
     frame.LoadAutorun();
-    const std::wstring caption = WindowText(frame.BtnAutorun().Handle());
-    ::SendMessageW(frame.BtnAutorun().Handle(), BM_CLICK, 0, 0);
-    EXPECT_EQ(WindowText(frame.BtnAutorun().Handle()), caption);
-    EXPECT_EQ(::SendMessageW(frame.BtnAutorun().Handle(), BM_GETCHECK, 0, 0), BST_UNCHECKED);
+    EXPECT_FALSE(::IsWindowEnabled(frame.BtnAutorun().Handle()));
+    const int row = RowOfService(frame);
+    ASSERT_GE(row, 0);
+    ListView_SetItemState(frame.ListAutorun().Handle(), row, LVIS_SELECTED | LVIS_FOCUSED,
+                          LVIS_SELECTED | LVIS_FOCUSED);
+    EXPECT_TRUE(::IsWindowEnabled(frame.BtnAutorun().Handle()));
+
+    // F5 rebuilds from empty, and the selection goes with the old rows.
+    ::SendMessageW(frame.ListAutorun().Handle(), WM_KEYDOWN, VK_F5, 0);
+    EXPECT_EQ(frame.ListAutorun().SelectedRow(), -1);
+    EXPECT_FALSE(::IsWindowEnabled(frame.BtnAutorun().Handle()));
     EXPECT_EQ(StartType(), static_cast<DWORD>(SERVICE_AUTO_START));
+}
+
+// Three Run values of the user, made for one test and removed however it ends.
+class AutorunSelectionTest : public AutorunFrameTest {
+protected:
+    void SetUp() override {
+        AutorunFrameTest::SetUp();
+        for (const wchar_t* letter : {L"A", L"B", L"C"}) {
+            const std::wstring name = L"QlnSelect" + std::to_wstring(::GetCurrentProcessId()) + letter;
+            TReg::WriteString(HKEY_CURRENT_USER, kRunKey, name, L"C:\\quillon\\select.exe");
+            FNames.push_back(name);
+        }
+    }
+    void TearDown() override {
+        for (const std::wstring& name : FNames) {
+            TReg::DeleteValue(HKEY_CURRENT_USER, kRunKey, name);
+            TReg::DeleteValue(HKEY_CURRENT_USER, kApprovedRunKey, name);
+        }
+        AutorunFrameTest::TearDown();
+    }
+
+    std::wstring Target(int Index) const { return L"HKCU\\" + kRunKey + L"\\" + FNames[Index]; }
+    int RowOf(TFrmAutorun& Frame, int Index) const {
+        const auto& rows = Frame.Rows();
+        const auto found =
+            std::find_if(rows.begin(), rows.end(), [&](const TAutorunItem& R) { return R.Target == Target(Index); });
+        return found == rows.end() ? -1 : static_cast<int>(found - rows.begin());
+    }
+    void Select(TFrmAutorun& Frame, int Row) const {
+        ListView_SetItemState(Frame.ListAutorun().Handle(), Row, LVIS_SELECTED | LVIS_FOCUSED,
+                              LVIS_SELECTED | LVIS_FOCUSED);
+    }
+    // Switched off the way the prefix's Windows does it: a state value from
+    // Windows 10 on, the Run value deleted before.
+    bool SwitchedOff(int Index) const {
+        const bool stateWritten = !TReg::ReadBinary(HKEY_CURRENT_USER, kApprovedRunKey, FNames[Index]).empty();
+        std::vector<std::wstring> names;
+        TReg::ReadValueNames(HKEY_CURRENT_USER, kRunKey, names);
+        const bool deleted = std::find(names.begin(), names.end(), FNames[Index]) == names.end();
+        return stateWritten || deleted;
+    }
+
+    const std::wstring kRunKey = L"Software\\Microsoft\\Windows\\CurrentVersion\\Run";
+    std::vector<std::wstring> FNames;
+};
+
+// The list keeps its selection by position; a refresh that removes a row
+// above the selected one must not hand the selection to the next entry.
+TEST_F(AutorunSelectionTest, TheSelectionStaysWithItsEntryWhenARowAboveGoes) {
+    TFrmQuillon form;
+    TFrmAutorun& frame = form.FrmAutorun();
+    frame.LoadAutorun();
+    ASSERT_LT(RowOf(frame, 0), RowOf(frame, 1)) << "A is listed above B";
+    Select(frame, RowOf(frame, 1));
+
+    TReg::DeleteValue(HKEY_CURRENT_USER, kRunKey, FNames[0]);
+    frame.LoadAutorun();
+    ASSERT_EQ(RowOf(frame, 0), -1);
+    EXPECT_EQ(frame.ListAutorun().SelectedRow(), RowOf(frame, 1)) << "B is still the one selected";
+    EXPECT_TRUE(::IsWindowEnabled(frame.BtnAutorun().Handle()));
+
+    ::SendMessageW(frame.BtnAutorun().Handle(), BM_CLICK, 0, 0);
+    EXPECT_TRUE(SwitchedOff(1));
+    EXPECT_FALSE(SwitchedOff(2)) << "the entry below was switched instead";
+}
+
+// Switching an entry that vanished since the last refresh switches nothing
+// else, however often the button is pressed.
+TEST_F(AutorunSelectionTest, SwitchingAVanishedEntryChangesNoOtherEntry) {
+    TFrmQuillon form;
+    TFrmAutorun& frame = form.FrmAutorun();
+    frame.LoadAutorun();
+    Select(frame, RowOf(frame, 0));
+    TReg::DeleteValue(HKEY_CURRENT_USER, kRunKey, FNames[0]);
+
+    for (int press = 0; press < 2; ++press) ::SendMessageW(frame.BtnAutorun().Handle(), BM_CLICK, 0, 0);
+    EXPECT_EQ(RowOf(frame, 0), -1);
+    EXPECT_EQ(frame.ListAutorun().SelectedRow(), -1);
+    EXPECT_FALSE(::IsWindowEnabled(frame.BtnAutorun().Handle()));
+    EXPECT_FALSE(SwitchedOff(1));
+    EXPECT_FALSE(SwitchedOff(2));
+    EXPECT_EQ(StartType(), static_cast<DWORD>(SERVICE_AUTO_START)) << "a service was switched";
 }
 
 }  // namespace

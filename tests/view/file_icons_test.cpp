@@ -4,7 +4,9 @@
 
 #include "view/file_icons.h"
 
+#include "app/main_window.h"
 #include "platform/dpi.h"
+#include "platform/registry.h"
 #include "tests/platform/fixtures/fixture_files.h"
 #include "tests/support/window_test.h"
 #include "view/list_images.h"
@@ -232,6 +234,37 @@ TEST_F(FileIconsTest, ExtractFileIconRebuildsFromAKey) {
     EXPECT_EQ(AddIconImage(FImages.get(), alsoBlue.get(), FDpi), 5);
     ExpectLook(4, kBlue);
     ExpectLook(5, kBlue);
+}
+
+// The list's images are drawn anew for a new DPI; an icon whose file has
+// gone since keeps its place (with the blank page), so every later row still
+// shows its own file's icon.
+TEST_F(FileIconsTest, AfterADpiChangeEveryCachedIconKeepsItsPlace) {
+    const std::wstring kRunKey = L"Software\\Microsoft\\Windows\\CurrentVersion\\Run";
+    const std::wstring pid = std::to_wstring(::GetCurrentProcessId());
+    const std::wstring gone = FFolder.CopyOfFixture(L"gone.exe");
+    const std::wstring kept = FFolder.CopyOfFixture(L"kept.exe");
+    TReg::WriteString(HKEY_CURRENT_USER, kRunKey, L"QlnIconGone" + pid, L"\"" + gone + L"\" /tray");
+    TReg::WriteString(HKEY_CURRENT_USER, kRunKey, L"QlnIconKept" + pid, L"\"" + kept + L"\"");
+    TFrmQuillon form;
+    TFrmAutorun& frame = form.FrmAutorun();
+    frame.LoadAutorun();
+    TReg::DeleteValue(HKEY_CURRENT_USER, kRunKey, L"QlnIconGone" + pid);
+    TReg::DeleteValue(HKEY_CURRENT_USER, kRunKey, L"QlnIconKept" + pid);
+    const TIconCache cache = frame.IconCache();
+    ASSERT_TRUE(cache.contains(gone) && cache.contains(kept));
+    ASSERT_TRUE(::DeleteFileW(gone.c_str()));
+
+    RECT suggested{100, 100, 800, 800};
+    ::SendMessageW(form.Handle(), WM_DPICHANGED, MAKEWPARAM(144, 144), reinterpret_cast<LPARAM>(&suggested));
+    const HIMAGELIST images = ListView_GetImageList(frame.ListAutorun().Handle(), LVSIL_SMALL);
+    int width = 0;
+    int height = 0;
+    ::ImageList_GetIconSize(images, &width, &height);
+    EXPECT_EQ(width, 24) << "drawn anew for 144 DPI";
+    ASSERT_GT(::ImageList_GetImageCount(images), std::max(cache.at(gone), cache.at(kept)));
+    EXPECT_EQ(ColourName(LookOf(images, cache.at(kept)).Centre), ColourName(kRed));
+    EXPECT_EQ(ColourName(LookOf(images, cache.at(gone)).Centre), ColourName(LookOf(images, kImageBlank).Centre));
 }
 
 }  // namespace
