@@ -1,8 +1,11 @@
 #include "platform/files.h"
 
+#include "platform/errors.h"
 #include "platform/unique_handle.h"
 
 #include <windows.h>
+
+#include <algorithm>
 
 namespace quillon {
 
@@ -29,6 +32,48 @@ std::wstring FullPath(const std::wstring& Path) {
     return ReadGrowingText([&Path](wchar_t* Buffer, std::size_t Capacity) -> std::size_t {
         return ::GetFullPathNameW(Path.c_str(), static_cast<DWORD>(Capacity), Buffer, nullptr);
     });
+}
+
+void WriteFileReplacing(const std::wstring& Path, std::string_view Bytes) {
+    const std::wstring full = FullPath(Path);
+    const std::size_t slash = full.rfind(L'\\');
+    if (full.empty() || slash == std::wstring::npos) RaiseWin32Error(Path, ERROR_INVALID_NAME, L"GetFullPathNameW");
+    // A file marked read-only stays as it is, as writing to it would; not
+    // every system's move refuses to replace one.
+    const DWORD attributes = ::GetFileAttributesW(full.c_str());
+    if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY)) {
+        RaiseWin32Error(Path, ERROR_ACCESS_DENIED, L"GetFileAttributesW");
+    }
+    // A name of the system's choosing beside the target: the final move
+    // then stays on one volume, where it is a single step.
+    wchar_t temporary[MAX_PATH + 1] = {};
+    if (!::GetTempFileNameW(full.substr(0, slash + 1).c_str(), L"qln", 0, temporary)) {
+        RaiseLastError(Path, L"GetTempFileNameW");
+    }
+    struct TLeftover {
+        const wchar_t* Path;
+        ~TLeftover() {
+            if (Path) ::DeleteFileW(Path);
+        }
+    } leftover{temporary};
+    {
+        const UniqueFileHandle file(
+            ::CreateFileW(temporary, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+        if (!file) RaiseLastError(Path, L"CreateFileW");
+        while (!Bytes.empty()) {
+            DWORD written = 0;
+            const auto chunk = static_cast<DWORD>(std::min<std::size_t>(Bytes.size(), 1u << 20));
+            if (!::WriteFile(file.get(), Bytes.data(), chunk, &written, nullptr) || written == 0) {
+                RaiseLastError(Path, L"WriteFile");
+            }
+            Bytes.remove_prefix(written);
+        }
+        if (!::FlushFileBuffers(file.get())) RaiseLastError(Path, L"FlushFileBuffers");
+    }
+    if (!::MoveFileExW(temporary, full.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+        RaiseLastError(Path, L"MoveFileExW");
+    }
+    leftover.Path = nullptr;
 }
 
 std::wstring ModulePath() {

@@ -2,6 +2,7 @@
 // Questions about files and paths that several parts of the program ask.
 
 #include <string>
+#include <string_view>
 
 namespace quillon {
 
@@ -18,6 +19,12 @@ bool FolderExists(const std::wstring& Path);
 // Path made absolute with "." and ".." resolved and "/" turned into "\";
 // empty when the system cannot make it so.
 std::wstring FullPath(const std::wstring& Path);
+
+// Writes Bytes as the whole content of the file Path: first to a new file in
+// the same folder, which then takes Path's place in one step, so a failure
+// never leaves a half-written or emptied file where the old one was.
+// Raises TAppError "Path: <the system's message>" when it cannot.
+void WriteFileReplacing(const std::wstring& Path, std::string_view Bytes);
 
 // The full path of the running program's file; empty on failure.
 std::wstring ModulePath();

@@ -4,7 +4,9 @@
 #include "autorun/switching.h"
 #include "i18n/translation.h"
 #include "platform/command_line.h"
+#include "platform/errors.h"
 #include "view/autorun_layout.h"
+#include "view/export.h"
 
 #include <algorithm>
 #include <utility>
@@ -19,7 +21,7 @@ TFrmAutorun::TFrmAutorun(HWND Parent, const RECT& Rect, UINT Dpi, const TUiFonts
     FChkAllList = std::make_unique<TCheckBox>(
         TCheckBoxArgs{Handle(), Translate(L"전체목록"), FPalette.SurfaceBrush(), FPalette.Surface()});
     FBtnAutorun = std::make_unique<TButton>(TButtonArgs{Handle(), Translate(L"사용안함"), /*Toggle=*/true});
-    FMenu.Add(Translate(L"목록 저장"), [] {});
+    FMenu.Add(Translate(L"목록 저장"), [this] { BtnSaveClick(); });
     WireEvents();
     UpdateSwitchEnabled();
     ApplyDpi(Dpi);
@@ -186,6 +188,18 @@ void TFrmAutorun::BtnAutorunClick() {
     LoadAutorun();
     FSwitching = false;
     UpdateSwitchEnabled();
+}
+
+void TFrmAutorun::BtnSaveClick() {
+    const HWND owner = ::GetAncestor(Handle(), GA_ROOT);
+    const std::optional<std::wstring> path = AskExportFileName(owner);
+    if (!path) return;
+    try {
+        SaveAutorunList(*path, AutorunList);
+    } catch (const TAppError& error) {
+        // A folder that refuses the file is no reason to end the session.
+        ::MessageBoxW(owner, error.Message().c_str(), Translate(L"Quillon").c_str(), MB_OK | MB_ICONERROR);
+    }
 }
 
 void TFrmAutorun::ListAutorunKeyDown(WORD Key) {

@@ -44,6 +44,11 @@ public:
     // before the first refresh.
     void SetFilterLists(const TFilterList& FileWhite, const TFilterList& NameWhite, const TFilterList& NameBlack);
 
+    // Saves the inventory of the last refresh to a file the user chooses. A
+    // file that cannot be written is named in a box with the reason; the
+    // program goes on.
+    void BtnSaveClick();
+
     // Brings the rows up to date with a fresh inventory: rows keep their
     // place and only take the new state, new entries that pass the filters
     // are appended, rows of vanished entries go. An error of the inventory
