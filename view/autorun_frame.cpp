@@ -30,7 +30,13 @@ TFrmAutorun::TFrmAutorun(HWND Parent, const RECT& Rect, UINT Dpi, const TUiFonts
 void TFrmAutorun::WireEvents() {
     TListView& list = *FListAutorun;
     list.OnText = [this](int Row, int Column) { return ListAutorunGetText(Row, Column); };
-    list.OnImage = [this](int Row) { return static_cast<std::size_t>(Row) < FRows.size() ? FRows[Row].Icon : 0; };
+    list.OnImage = [this](int Row) {
+        const TAutorunItem* row = ShownRow(Row);
+        return row ? row->Icon : 0;
+    };
+    list.OnCacheHint = [this](int From, int To) {
+        for (int row = From; row <= To; ++row) ShownRow(row);
+    };
     list.OnCellStyle = [this](int Row, int Column, TListCellStyle& Style) { ListAutorunPaintText(Row, Column, Style); };
     // Mouse clicks and the keyboard both move the focus.
     list.OnRowFocused = [this](int Row) {
@@ -99,7 +105,8 @@ void TFrmAutorun::LoadAutorun() {
     const int selected = FListAutorun->SelectedRow();
     std::optional<TAutorunItem> selectedRow;
     if (selected >= 0 && static_cast<std::size_t>(selected) < FRows.size()) selectedRow = FRows[selected];
-    RefreshRows(FRows, AutorunList, FChkAllList->Checked(), FFilters, FImages);
+    FDetails.BeginRefresh();
+    RefreshRows(FRows, AutorunList, FChkAllList->Checked(), FFilters);
     RowsChanged();
     ReselectAfterRefresh(selectedRow);
 }
@@ -146,11 +153,18 @@ LRESULT TFrmAutorun::OnMessage(UINT Msg, WPARAM WParam, LPARAM LParam) {
     }
 }
 
-std::wstring_view TFrmAutorun::ListAutorunGetText(int Row, int Column) const {
-    if (Row < 0 || static_cast<std::size_t>(Row) >= FRows.size()) return {};
-    const TAutorunItem& row = FRows[static_cast<std::size_t>(Row)];
-    if (Column == 0) return row.FileName;
-    if (Column == 1) return row.From;
+TAutorunItem* TFrmAutorun::ShownRow(int Row) {
+    if (Row < 0 || static_cast<std::size_t>(Row) >= FRows.size()) return nullptr;
+    TAutorunItem& row = FRows[static_cast<std::size_t>(Row)];
+    FDetails.Complete(row, FImages);
+    return &row;
+}
+
+std::wstring_view TFrmAutorun::ListAutorunGetText(int Row, int Column) {
+    const TAutorunItem* row = ShownRow(Row);
+    if (!row) return {};
+    if (Column == 0) return row->FileName;
+    if (Column == 1) return row->From;
     return {};
 }
 

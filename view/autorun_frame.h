@@ -15,6 +15,7 @@
 #include "view/autorun_item.h"
 #include "view/filter_list.h"
 #include "view/refresh.h"
+#include "view/row_details.h"
 #include "view/row_images.h"
 
 #include <memory>
@@ -70,9 +71,11 @@ private:
     void Layout();
     void FitProgramColumn();
 
+    // A row about to be shown, with its product name and icon read.
+    TAutorunItem* ShownRow(int Row);
     // The list's cells: the display text and the source, grey for an entry
     // that is switched off, the source in a monospaced face.
-    std::wstring_view ListAutorunGetText(int Row, int Column) const;
+    std::wstring_view ListAutorunGetText(int Row, int Column);
     void ListAutorunPaintText(int Row, int Column, TListCellStyle& Style) const;
     // The switch button follows the focused row: pressed for a disabled
     // entry, and its caption offers the opposite of the row's state.
@@ -96,6 +99,7 @@ private:
     const TPalette& FPalette;
     std::vector<TAutorunItem> FRows;
     TRowImages FImages;
+    TRowDetails FDetails;
     // Made once the frame's window exists, their parent.
     std::unique_ptr<TListView> FListAutorun;
     std::unique_ptr<TCheckBox> FChkAllList;

@@ -16,6 +16,10 @@ struct TAutorunItem {
     int Icon = 0;                                // index into the list's images
     bool Enabled = false;                        // drawn grey when false
     TAutorunKind Kind = TAutorunKind::RunValue;  // how the row's entry is switched
+    // The file whose product name and icon the row is still to show, read
+    // when the row is first shown; empty once they are read, and for rows
+    // without a file of their own.
+    std::wstring PendingFile{};
 };
 
 // Icon location text to image index, so each file's icon is added once.

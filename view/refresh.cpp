@@ -1,11 +1,9 @@
 #include "view/refresh.h"
 
 #include "platform/text.h"
-#include "platform/version_info.h"
 #include "view/list_images.h"
 #include "view/row_merge.h"
 
-#include <utility>
 
 namespace quillon {
 namespace {
@@ -14,9 +12,11 @@ bool Listed(const TFilterList* List, std::wstring_view Text, bool FileMode) {
     return List && IsListed(*List, Text, FileMode);
 }
 
-// A task or service has a picture of its kind; a Run value or start-up file
-// shows its file's icon and, where the file has one, its product name.
-void PrepareRow(const TAutorunInfo& Entry, TRowImages& Images, TAutorunItem& Row) {
+// A task or service has a picture of its kind. A Run value or start-up file
+// shows its file's icon and, where the file has one, its product name, read
+// when the row is first shown; a row without a file text shows the
+// registry picture at once.
+void PrepareRow(const TAutorunInfo& Entry, TAutorunItem& Row) {
     switch (Entry.Kind) {
     case TAutorunKind::Task:
         Row.Icon = kImageClock;
@@ -28,8 +28,8 @@ void PrepareRow(const TAutorunInfo& Entry, TRowImages& Images, TAutorunItem& Row
     case TAutorunKind::StartupFile:
         break;
     }
-    if (std::wstring product = ReadProductName(Entry.FileName); !product.empty()) Row.FileName = std::move(product);
-    Row.Icon = Images.IconFor(Entry.FileName);
+    Row.Icon = kImageRegistry;
+    Row.PendingFile = Entry.FileName;
 }
 
 }  // namespace
@@ -50,10 +50,10 @@ bool IsHiddenByFilters(const TFilterLists& Filters, const TAutorunInfo& Entry) {
 }
 
 void RefreshRows(std::vector<TAutorunItem>& Rows, const TAutorunList& Inventory, bool ShowDisabled,
-                 const TFilterLists& Filters, TRowImages& Images) {
+                 const TFilterLists& Filters) {
     const TRowMergeHooks hooks{
         [&Filters](const TAutorunInfo& Entry) { return IsHiddenByFilters(Filters, Entry); },
-        [&Images](const TAutorunInfo& Entry, TAutorunItem& Row) { PrepareRow(Entry, Images, Row); },
+        &PrepareRow,
     };
     MergeRows(Rows, Inventory, ShowDisabled, hooks);
 }

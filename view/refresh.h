@@ -1,12 +1,12 @@
 #pragma once
 // The refresh of the list: a fresh inventory merged into the rows, with the
-// filter lists deciding which new entries get a row, and each new row named
-// by its file's product name and shown with its icon.
+// filter lists deciding which new entries get a row. A new row of a Run
+// value or start-up file is left to name itself by its file's product name
+// and show its icon when it is first shown (TRowDetails).
 
 #include "autorun/autorun_info.h"
 #include "view/autorun_item.h"
 #include "view/filter_list.h"
-#include "view/row_images.h"
 
 #include <vector>
 
@@ -27,9 +27,8 @@ bool IsHiddenByFilters(const TFilterLists& Filters, const TAutorunInfo& Entry);
 
 // Brings Rows up to date with Inventory: rows keep their place, text and
 // icon and only take the new state; new entries that pass the filters get
-// rows at the end, named by their file's product name where there is one;
-// rows of vanished entries go.
+// rows at the end; rows of vanished entries go.
 void RefreshRows(std::vector<TAutorunItem>& Rows, const TAutorunList& Inventory, bool ShowDisabled,
-                 const TFilterLists& Filters, TRowImages& Images);
+                 const TFilterLists& Filters);
 
 }  // namespace quillon

@@ -70,6 +70,11 @@ std::optional<LRESULT> TListView::OnNotify(NMHDR& Header) {
     case LVN_GETDISPINFOW:
         GetDispInfo(*reinterpret_cast<NMLVDISPINFOW*>(&Header));
         return 0;
+    case LVN_ODCACHEHINT: {
+        const auto& hint = *reinterpret_cast<const NMLVCACHEHINT*>(&Header);
+        if (OnCacheHint) OnCacheHint(hint.iFrom, hint.iTo);
+        return 0;
+    }
     case LVN_ITEMCHANGED: {
         const auto& change = *reinterpret_cast<const NMLISTVIEW*>(&Header);
         const bool focused = (change.uNewState & LVIS_FOCUSED) && !(change.uOldState & LVIS_FOCUSED);

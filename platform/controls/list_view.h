@@ -31,6 +31,9 @@ public:
     std::function<std::wstring_view(int Row, int Column)> OnText;
     // The image of a row (column 0).
     std::function<int(int Row)> OnImage;
+    // The rows From to To (inclusive) are about to be asked for: the ones
+    // coming on screen.
+    std::function<void(int From, int To)> OnCacheHint;
     // How a cell is drawn; left alone when not set.
     std::function<void(int Row, int Column, TListCellStyle& Style)> OnCellStyle;
     // A row took the focus, by mouse or keyboard.

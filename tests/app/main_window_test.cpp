@@ -106,9 +106,12 @@ TEST_F(MainWindowTest, FrameHasTwoColumnsTheCheckBoxTheButtonAndTheMenu) {
 TEST_F(MainWindowTest, RowsComeFromTheModelTwentyFourPixelsHigh) {
     TFrmQuillon form;
     TFrmAutorun& frame = form.FrmAutorun();
-    frame.Rows() = {{L"Alpha Tool", L"HKCU\\Software\\Microsoft\\Windows\\CurrentVersion\\Run\\Alpha", L"HKCU",
-                     kImageRegistry, true},
-                    {L"Beta Service", L"beta", L"SERV", kImageGears, false}};
+    frame.Rows() = {{.FileName = L"Alpha Tool",
+                     .Target = L"HKCU\\Software\\Microsoft\\Windows\\CurrentVersion\\Run\\Alpha",
+                     .From = L"HKCU",
+                     .Icon = kImageRegistry,
+                     .Enabled = true},
+                    {.FileName = L"Beta Service", .Target = L"beta", .From = L"SERV", .Icon = kImageGears}};
     frame.RowsChanged();
     HWND list = frame.ListAutorun().Handle();
     ASSERT_EQ(ListView_GetItemCount(list), 2);
@@ -130,7 +133,7 @@ TEST_F(MainWindowTest, RowsComeFromTheModelTwentyFourPixelsHigh) {
 TEST_F(MainWindowTest, MovingToA144DpiMonitorScalesTheLayoutFontsAndRows) {
     TFrmQuillon form;
     TFrmAutorun& frame = form.FrmAutorun();
-    frame.Rows() = {{L"Alpha", L"alpha", L"SERV", kImageGears, true}};
+    frame.Rows() = {{.FileName = L"Alpha", .Target = L"alpha", .From = L"SERV", .Icon = kImageGears, .Enabled = true}};
     frame.RowsChanged();
 
     RECT suggested{100, 100, 0, 0};

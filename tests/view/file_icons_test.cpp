@@ -247,8 +247,15 @@ TEST_F(FileIconsTest, AfterADpiChangeEveryCachedIconKeepsItsPlace) {
     TReg::WriteString(HKEY_CURRENT_USER, kRunKey, L"QlnIconGone" + pid, L"\"" + gone + L"\" /tray");
     TReg::WriteString(HKEY_CURRENT_USER, kRunKey, L"QlnIconKept" + pid, L"\"" + kept + L"\"");
     TFrmQuillon form;
+    form.Show(SW_SHOWNOACTIVATE);
     TFrmAutorun& frame = form.FrmAutorun();
     frame.LoadAutorun();
+    // A row reads its file's icon when it is first shown.
+    for (int row = 0; row < static_cast<int>(frame.Rows().size()); ++row) {
+        if (frame.Rows()[row].Target.find(L"QlnIcon") == std::wstring::npos) continue;
+        frame.ListAutorun().ScrollIntoView(row);
+        ::UpdateWindow(frame.ListAutorun().Handle());
+    }
     TReg::DeleteValue(HKEY_CURRENT_USER, kRunKey, L"QlnIconGone" + pid);
     TReg::DeleteValue(HKEY_CURRENT_USER, kRunKey, L"QlnIconKept" + pid);
     const TIconCache cache = frame.IconCache();

@@ -19,7 +19,14 @@ TAutorunInfo Entry(const wchar_t* From, const wchar_t* Target, const wchar_t* Ca
 }
 
 TAutorunItem Row(const wchar_t* From, const wchar_t* Target, const wchar_t* Text, bool Enabled = true) {
-    return TAutorunItem{Text, Target, From, 7, Enabled};
+    TAutorunItem row;
+    row.FileName = Text;
+    row.Target = Target;
+    row.From = From;
+    row.Icon = 7;
+    row.Enabled = Enabled;
+    row.Kind = KindFromText(From);
+    return row;
 }
 
 std::vector<std::wstring> Texts(const std::vector<TAutorunItem>& Rows) {
