@@ -48,6 +48,14 @@ bool IsApprovedStateOn(std::span<const std::uint8_t> Bytes) {
     return Bytes.size() != kApprovedValueSize || Bytes[0] == kStateOn;
 }
 
+TApprovedStates::TApprovedStates(HKEY RootKey, const std::wstring& Key) {
+    for (const auto& [name, bytes] : TRegReader(RootKey, Key).BinaryValues()) {
+        if (!IsApprovedStateOn(bytes)) FOff.insert(FoldRegistryName(name));
+    }
+}
+
+bool TApprovedStates::IsOn(std::wstring_view Name) const { return !FOff.contains(FoldRegistryName(Name)); }
+
 bool ReadApprovedState(HKEY RootKey, const std::wstring& Key, const std::wstring& Name) {
     return IsApprovedStateOn(TReg::ReadBinary(RootKey, Key, Name));
 }

@@ -10,6 +10,7 @@
 #include <span>
 #include <string>
 #include <string_view>
+#include <unordered_set>
 
 #include "platform/registry.h"
 
@@ -44,5 +45,17 @@ TBytes MakeApprovedValue(bool Enable);
 bool IsApprovedStateOn(std::span<const std::uint8_t> Bytes);
 // The state that the value Name of Key under RootKey records.
 bool ReadApprovedState(HKEY RootKey, const std::wstring& Key, const std::wstring& Name);
+
+// The states one key records, read in a single pass, for a source that asks
+// about many names: each answer is what ReadApprovedState gives.
+class TApprovedStates {
+public:
+    TApprovedStates(HKEY RootKey, const std::wstring& Key);
+    [[nodiscard]] bool IsOn(std::wstring_view Name) const;
+
+private:
+    // The names, folded as the registry compares them, recorded as off.
+    std::unordered_set<std::wstring> FOff;
+};
 
 }  // namespace quillon

@@ -47,7 +47,7 @@ void CollectRunKey(HKEY RootKey, const std::wstring& Key, TAutorunList& List) {
     // opened once for all of them.
     std::vector<std::pair<std::wstring, std::wstring>> values = TRegReader(RootKey, Key).StringValues();
     if (values.empty()) return;
-    const TRegReader approved(RootKey, ApprovedKeyForRunKey(Key));
+    const TApprovedStates approved(RootKey, ApprovedKeyForRunKey(Key));
     const std::wstring root = RootKeyToText(RootKey, true);
     for (auto& [name, text] : values) {
         TAutorunInfo entry;
@@ -57,7 +57,7 @@ void CollectRunKey(HKEY RootKey, const std::wstring& Key, TAutorunList& List) {
         entry.Target = root + Key + L"\\" + name;
         entry.From = root;
         entry.Kind = TAutorunKind::RunValue;
-        entry.Enabled = IsApprovedStateOn(approved.ReadBinary(name));
+        entry.Enabled = approved.IsOn(name);
         List.push_back(std::move(entry));
     }
 }

@@ -26,14 +26,14 @@ std::wstring_view Extension(std::wstring_view FileName) {
 // until the user repaired the folder by hand.
 [[noreturn]] void FolderVanished() { throw TAppError(L"The specified path was not found"); }
 
-TAutorunInfo MakeEntry(const std::wstring& Folder, std::wstring_view Name, const TRegReader& Approved) {
+TAutorunInfo MakeEntry(const std::wstring& Folder, std::wstring_view Name, const TApprovedStates& Approved) {
     TAutorunInfo entry;
     entry.FileName = Folder + L"\\" + std::wstring(Name);
     entry.Caption = Name.substr(0, Name.rfind(L'.'));
     entry.Target = entry.FileName;
     entry.From = kFromStartupFile;
     entry.Kind = TAutorunKind::StartupFile;
-    entry.Enabled = IsApprovedStateOn(Approved.ReadBinary(std::wstring(Name)));
+    entry.Enabled = Approved.IsOn(Name);
     return entry;
 }
 
@@ -59,7 +59,7 @@ void CollectStartupFolder(const std::wstring& Folder, TAutorunList& List) {
         if (!PathExists(Folder)) FolderVanished();
         return;
     }
-    const TRegReader approved(approvedRoot, kApprovedStartupFolderKey);  // opened once for all files
+    const TApprovedStates approved(approvedRoot, kApprovedStartupFolderKey);  // read once for all files
     do {
         if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) continue;
         const std::wstring_view name = found.cFileName;

@@ -214,8 +214,8 @@ std::vector<std::wstring> TRegReader::ValueNames() const {
     return FKey ? EnumNames(FKey.get(), TNameKind::Values) : std::vector<std::wstring>{};
 }
 
-std::vector<std::pair<std::wstring, std::wstring>> TRegReader::StringValues() const {
-    std::vector<std::pair<std::wstring, std::wstring>> values;
+std::vector<TRegValue> TRegReader::Values() const {
+    std::vector<TRegValue> values;
     DWORD count = 0;
     DWORD maxName = 0;
     DWORD maxData = 0;
@@ -235,16 +235,39 @@ std::vector<std::pair<std::wstring, std::wstring>> TRegReader::StringValues() co
         if (status == ERROR_NO_MORE_ITEMS) break;
         if (status == ERROR_MORE_DATA || (status == ERROR_SUCCESS && size > data.size())) {
             // The key changed since it was measured: this value the slow way.
-            std::vector<std::wstring> names = EnumNames(FKey.get(), TNameKind::Values);
-            if (index < names.size()) values.emplace_back(names[index], ReadString(names[index]));
+            const std::vector<std::wstring> names = EnumNames(FKey.get(), TNameKind::Values);
+            if (index >= names.size()) continue;
+            if (std::optional<TValueData> value = QueryValue(FKey.get(), names[index])) {
+                values.push_back({names[index], value->Type, std::move(value->Data)});
+            }
             continue;
         }
         if (status != ERROR_SUCCESS) continue;
-        std::wstring text;
-        if (type == REG_SZ || type == REG_EXPAND_SZ) text = TextOf(TBytes(data.begin(), data.begin() + size));
-        values.emplace_back(std::wstring(name.data(), nameLength), std::move(text));
+        values.push_back({std::wstring(name.data(), nameLength), type, TBytes(data.begin(), data.begin() + size)});
     }
     return values;
+}
+
+std::vector<std::pair<std::wstring, std::wstring>> TRegReader::StringValues() const {
+    std::vector<std::pair<std::wstring, std::wstring>> texts;
+    std::vector<TRegValue> values = Values();
+    texts.reserve(values.size());
+    for (TRegValue& value : values) {
+        const bool isText = value.Type == REG_SZ || value.Type == REG_EXPAND_SZ;
+        texts.emplace_back(std::move(value.Name), isText ? TextOf(value.Data) : std::wstring());
+    }
+    return texts;
+}
+
+std::vector<std::pair<std::wstring, TBytes>> TRegReader::BinaryValues() const {
+    std::vector<std::pair<std::wstring, TBytes>> binaries;
+    std::vector<TRegValue> values = Values();
+    binaries.reserve(values.size());
+    for (TRegValue& value : values) {
+        // What ReadBinary gives: an empty array for a value of another type.
+        binaries.emplace_back(std::move(value.Name), IsBinaryType(value.Type) ? std::move(value.Data) : TBytes());
+    }
+    return binaries;
 }
 
 std::wstring TRegReader::ReadString(const std::wstring& Name) const {
@@ -339,6 +362,17 @@ void TReg::Delete(std::wstring_view Text) {
     } else {
         DeleteValue(rootKey, key, name);
     }
+}
+
+std::wstring FoldRegistryName(std::wstring_view Name) {
+    if (Name.empty()) return {};
+    std::wstring folded(Name.size(), L'\0');
+    const int length =
+        ::LCMapStringEx(LOCALE_NAME_INVARIANT, LCMAP_UPPERCASE, Name.data(), static_cast<int>(Name.size()),
+                        folded.data(), static_cast<int>(folded.size()), nullptr, nullptr, 0);
+    if (length <= 0) return AsciiUpper(Name);
+    folded.resize(static_cast<std::size_t>(length));
+    return folded;
 }
 
 std::wstring RootKeyToText(HKEY RootKey, bool Short) {

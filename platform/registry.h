@@ -62,6 +62,13 @@ public:
     static void Delete(std::wstring_view Text);
 };
 
+// A value as it is stored: its name, type and bytes.
+struct TRegValue {
+    std::wstring Name;
+    DWORD Type = REG_NONE;
+    TBytes Data;
+};
+
 // One key opened for reading, as TReg's reads open it, for code that reads
 // many values of the same key: each read gives what the TReg read of the
 // same name would, without opening the key again.
@@ -78,6 +85,10 @@ public:
     // Every value's name with what ReadString gives for it, in enumeration
     // order, read in one pass over the key.
     std::vector<std::pair<std::wstring, std::wstring>> StringValues() const;
+    // Every value's name with what ReadBinary gives for it, in one pass.
+    std::vector<std::pair<std::wstring, TBytes>> BinaryValues() const;
+    // Every value as stored, in enumeration order, in one pass.
+    std::vector<TRegValue> Values() const;
     // Empty text when the key or value is missing or the value is not text.
     std::wstring ReadString(const std::wstring& Name) const;
     TBytes ReadBinary(const std::wstring& Name) const;
@@ -85,6 +96,10 @@ public:
 private:
     UniqueHKey FKey;
 };
+
+// Name in the form the registry compares names: case folded the same way
+// for every user, so two names that name the same value fold alike.
+std::wstring FoldRegistryName(std::wstring_view Name);
 
 // "HKLM", "HKEY_LOCAL_MACHINE", ...; empty text for a handle that is not a
 // predefined root. Roots without a short name give the long one.

@@ -73,5 +73,25 @@ TEST(ApprovedState, ReadApprovedStateThroughTheRegistry) {
     ::RegDeleteKeyW(HKEY_CURRENT_USER, L"Software\\QuillonTests");  // fails while others use it
 }
 
+// A whole key read in one pass answers every name as a read of that one
+// value would, letter case and all.
+TEST(ApprovedState, TheStatesOfAKeyAnswerAsSingleReadsWould) {
+    const std::wstring key = L"Software\\QuillonTests\\" + std::to_wstring(::GetCurrentProcessId()) + L"\\States";
+    TReg::WriteBinary(HKEY_CURRENT_USER, key, L"Off", MakeApprovedValue(false));
+    TReg::WriteBinary(HKEY_CURRENT_USER, key, L"On", MakeApprovedValue(true));
+    TReg::WriteBinary(HKEY_CURRENT_USER, key, L"\u00C4pfel", MakeApprovedValue(false));
+    TReg::WriteBinary(HKEY_CURRENT_USER, key, L"Short", TBytes{0x03, 0, 0});
+    TReg::WriteString(HKEY_CURRENT_USER, key, L"Text", L"123456789012");
+    const TApprovedStates states(HKEY_CURRENT_USER, key);
+    for (const wchar_t* name :
+         {L"Off", L"OFF", L"off", L"On", L"\u00E4pfel", L"\u00C4PFEL", L"Short", L"Text", L"Missing", L""}) {
+        EXPECT_EQ(states.IsOn(name), ReadApprovedState(HKEY_CURRENT_USER, key, name))
+            << testing::PrintToString(std::wstring(name));
+    }
+    EXPECT_FALSE(states.IsOn(L"oFf"));
+    EXPECT_TRUE(TApprovedStates(HKEY_CURRENT_USER, key + L"\\Missing").IsOn(L"Off"));
+    TReg::Delete(L"HKCU\\Software\\QuillonTests\\" + std::to_wstring(::GetCurrentProcessId()));
+}
+
 }  // namespace
 }  // namespace quillon
