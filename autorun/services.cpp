@@ -48,12 +48,19 @@ TServiceListing ListWin32Services(SC_HANDLE Manager) {
 
 // The configuration block of one service; empty when the service cannot be
 // opened or read.
+// A configuration is at most 8 KB, so one read with that much room does
+// what a size probe and a read would, with one round trip to the service
+// manager instead of two; a larger answer still gets the room it asks for.
+constexpr DWORD kConfigRoom = 8192;
+
 std::vector<QUERY_SERVICE_CONFIGW> ReadConfig(SC_HANDLE Manager, const wchar_t* Name) {
     const UniqueServiceHandle service(::OpenServiceW(Manager, Name, SERVICE_QUERY_CONFIG));
     if (!service) return {};
-    DWORD needed = 0;
-    ::QueryServiceConfigW(service.get(), nullptr, 0, &needed);
+    DWORD needed = kConfigRoom;
     auto block = RecordBuffer<QUERY_SERVICE_CONFIGW>(needed);
+    if (::QueryServiceConfigW(service.get(), block.data(), needed, &needed)) return block;
+    if (::GetLastError() != ERROR_INSUFFICIENT_BUFFER) return {};
+    block = RecordBuffer<QUERY_SERVICE_CONFIGW>(needed);
     if (block.empty() || !::QueryServiceConfigW(service.get(), block.data(), needed, &needed)) return {};
     return block;
 }
