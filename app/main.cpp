@@ -6,6 +6,7 @@
 #include "i18n/translation.h"
 #include "platform/folders.h"
 #include "platform/gdiplus_session.h"
+#include "theme/button_styles.h"
 
 #include <commctrl.h>
 
@@ -17,6 +18,7 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int CmdShow) {
     // Read-only after this point, so any thread may use them.
     InitFolderVariables();
     InitTranslation();
+    RegisterTamriskButtonFamily();
 
     INITCOMMONCONTROLSEX controls{sizeof(controls), ICC_STANDARD_CLASSES | ICC_LISTVIEW_CLASSES | ICC_BAR_CLASSES};
     ::InitCommonControlsEx(&controls);

@@ -2,6 +2,8 @@
 
 #include "platform/dpi.h"
 
+#include <initializer_list>
+
 namespace quillon {
 namespace {
 constexpr int kClientWidth = 412;
@@ -18,7 +20,7 @@ constexpr SIZE kLogo = {112, 50};
 constexpr int kCardPadding = 8;
 }  // namespace
 
-TMainLayout ComputeMainLayout(UINT Dpi) {
+TMainLayout ComputeMainLayout(UINT Dpi, int Top) {
     constexpr int kLogoPanelLeft = kClientWidth - kLogoPanelWidth;
     constexpr int kButtonLeft = kBarMargin + kButtonIndent;
     constexpr int kLogoLeft = kLogoPanelLeft + kLogoInPanel.x;
@@ -29,6 +31,9 @@ TMainLayout ComputeMainLayout(UINT Dpi) {
     layout.BtnHome = ScaleRect({kButtonLeft, kBarMargin, kButtonLeft + kButton.cx, kBarMargin + kButton.cy}, Dpi);
     layout.ImgLogo = ScaleRect({kLogoLeft, kLogoInPanel.y, kLogoLeft + kLogo.cx, kLogoInPanel.y + kLogo.cy}, Dpi);
     layout.Card = ScaleRect({kCardPadding, kHeadHeight, kClientWidth - kCardPadding, kClientHeight}, Dpi);
+    // Everything below the accent line; the card gives up what the line takes.
+    for (RECT* part : {&layout.Head, &layout.BtnHead, &layout.BtnHome, &layout.ImgLogo}) ::OffsetRect(part, 0, Top);
+    layout.Card.top += Top;
     return layout;
 }
 

@@ -14,6 +14,7 @@ struct TMainLayout {
     RECT Card;     // the list frame, below the band within the card's padding
 };
 
-TMainLayout ComputeMainLayout(UINT Dpi);
+// Top is what the accent line above the band takes, in pixels at Dpi.
+TMainLayout ComputeMainLayout(UINT Dpi, int Top = 0);
 
 }  // namespace quillon

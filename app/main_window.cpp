@@ -3,6 +3,7 @@
 #include "app/main_layout.h"
 #include "app/message_loop.h"
 #include "platform/dpi.h"
+#include "theme/styled_button.h"
 #include "i18n/translation.h"
 
 #include <utility>
@@ -12,6 +13,8 @@ namespace {
 
 constexpr DWORD kStyle = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX | WS_CLIPCHILDREN;
 constexpr DWORD kExStyle = WS_EX_CONTROLPARENT;
+// The header's tool bar draws its buttons with these corners (at 96 DPI).
+constexpr int kBtnHeadRadius = 4;
 
 }  // namespace
 
@@ -49,16 +52,10 @@ LRESULT TFrmQuillon::OnMessage(UINT Msg, WPARAM WParam, LPARAM LParam) {
     case WM_SETTINGCHANGE:
         // The window keeps the desktop's icon-title font as the user changes it.
         if (WParam == SPI_SETICONTITLELOGFONT || WParam == SPI_SETNONCLIENTMETRICS) ApplyFonts();
-        if (WParam == SPI_SETHIGHCONTRAST) {
-            FPalette.Rebuild();
-            FFrmAutorun->ApplyPalette();
-            ::InvalidateRect(Handle(), nullptr, TRUE);
-        }
+        if (WParam == SPI_SETHIGHCONTRAST) ApplyPalette();
         break;
     case WM_SYSCOLORCHANGE:
-        FPalette.Rebuild();
-        FFrmAutorun->ApplyPalette();
-        ::InvalidateRect(Handle(), nullptr, TRUE);
+        ApplyPalette();
         break;
     case WM_ERASEBKGND: {
         RECT client{};
@@ -76,15 +73,19 @@ LRESULT TFrmQuillon::OnMessage(UINT Msg, WPARAM WParam, LPARAM LParam) {
 }
 
 void TFrmQuillon::FormCreate() {
+    FThemeHelper = std::make_unique<TThemeHelper>(Handle(), FPalette);
     FDpi = DpiForWindow(Handle());
     PlaceOnMonitor();
     FFonts = TUiFonts(FDpi);
 
-    const TMainLayout layout = ComputeMainLayout(FDpi);
+    const TMainLayout layout = Layout();
     // The home button has no action; it only shows where the user is, so it
     // stays pressed, and the bar is left out of the Tab order.
     FBtnHead = std::make_unique<TToolBar>(TToolBarArgs{Handle(), {Translate(L"처음화면")}});
     FBtnHead->SetDown(kBtnHome, true);
+    FBtnHead->OnPaintButton = [this](const TButtonPaint& Paint) {
+        PaintStyledButton(Paint, {kTamriskFamily, L"Header", kBtnHeadRadius, FPalette.Surface()});
+    };
     FImgLogo = std::make_unique<TImgLogo>(Handle(), layout.ImgLogo, FPalette);
     // The built-in filter lists; the service's additions join them later.
     LoadFilterList(FileWhite, L"file_white");
@@ -128,8 +129,17 @@ void TFrmQuillon::ApplyFonts() {
     FFrmAutorun->ApplyFonts();
 }
 
+void TFrmQuillon::ApplyPalette() {
+    FPalette.Rebuild();
+    FThemeHelper->ApplyPalette();
+    FFrmAutorun->ApplyPalette();
+    ::RedrawWindow(Handle(), nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
+}
+
+TMainLayout TFrmQuillon::Layout() const { return ComputeMainLayout(FDpi, FThemeHelper->LineHeight()); }
+
 void TFrmQuillon::LayoutChildren() {
-    const TMainLayout layout = ComputeMainLayout(FDpi);
+    const TMainLayout layout = Layout();
     FBtnHead->MoveTo(layout.BtnHead);
     MoveWindowTo(FImgLogo->Handle(), layout.ImgLogo);
     MoveWindowTo(FFrmAutorun->Handle(), layout.Card);

@@ -3,11 +3,13 @@
 // and the logo, and below it the card that the autorun list frame fills.
 
 #include "app/logo.h"
+#include "app/main_layout.h"
 #include "platform/controls/tool_bar.h"
 #include "platform/ui_fonts.h"
 #include "platform/unique_handle.h"
 #include "platform/window.h"
 #include "theme/palette.h"
+#include "theme/theme_helper.h"
 #include "view/autorun_frame.h"
 #include "view/filter_list.h"
 
@@ -31,6 +33,7 @@ public:
     [[nodiscard]] TFrmAutorun& FrmAutorun() noexcept { return *FFrmAutorun; }
     [[nodiscard]] TToolBar& BtnHead() noexcept { return *FBtnHead; }
     [[nodiscard]] HWND ImgLogo() const noexcept { return FImgLogo->Handle(); }
+    [[nodiscard]] const TThemeHelper& ThemeHelper() const noexcept { return *FThemeHelper; }
 
     // The home button: the only button of the header's tool bar.
     static constexpr int kBtnHome = 0;
@@ -43,10 +46,14 @@ private:
     // New fonts go to every control before the old ones are deleted.
     void ApplyFonts();
     void LayoutChildren();
+    [[nodiscard]] TMainLayout Layout() const;
+    // The colours changed (scheme, contrast): read them anew and repaint.
+    void ApplyPalette();
 
     UINT FDpi = 96;
     TUiFonts FFonts;
     TPalette FPalette;
+    std::unique_ptr<TThemeHelper> FThemeHelper;
     UniqueIcon FIconSmall;
     UniqueIcon FIconBig;
     std::unique_ptr<TToolBar> FBtnHead;

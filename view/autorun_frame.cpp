@@ -5,6 +5,7 @@
 #include "i18n/translation.h"
 #include "platform/command_line.h"
 #include "platform/errors.h"
+#include "theme/styled_button.h"
 #include "view/autorun_layout.h"
 #include "view/export.h"
 
@@ -12,6 +13,12 @@
 #include <utility>
 
 namespace quillon {
+namespace {
+
+// The switch button's corners, at 96 DPI.
+constexpr int kSwitchRadius = 4;
+
+}  // namespace
 
 TFrmAutorun::TFrmAutorun(HWND Parent, const RECT& Rect, UINT Dpi, const TUiFonts& Fonts, const TPalette& Palette)
     : FDpi(Dpi), FFonts(Fonts), FPalette(Palette), FImages(Dpi) {
@@ -20,7 +27,10 @@ TFrmAutorun::TFrmAutorun(HWND Parent, const RECT& Rect, UINT Dpi, const TUiFonts
         std::make_unique<TListView>(TListViewArgs{Handle(), {Translate(L"프로그램 이름"), Translate(L"출처")}});
     FChkAllList = std::make_unique<TCheckBox>(
         TCheckBoxArgs{Handle(), Translate(L"전체목록"), FPalette.SurfaceBrush(), FPalette.Surface()});
-    FBtnAutorun = std::make_unique<TButton>(TButtonArgs{Handle(), Translate(L"사용안함"), /*Toggle=*/true});
+    FBtnAutorun = std::make_unique<TButton>(TButtonArgs{
+        Handle(), Translate(L"사용안함"), /*Toggle=*/true, /*TabStop=*/true, [this](const TButtonPaint& Paint) {
+            PaintStyledButton(Paint, {kTamriskFamily, L"Outline", kSwitchRadius, FPalette.Surface()});
+        }});
     FMenu.Add(Translate(L"목록 저장"), [this] { BtnSaveClick(); });
     WireEvents();
     UpdateSwitchEnabled();

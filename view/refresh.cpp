@@ -4,7 +4,6 @@
 #include "view/list_images.h"
 #include "view/row_merge.h"
 
-
 namespace quillon {
 namespace {
 

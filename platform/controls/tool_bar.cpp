@@ -91,9 +91,17 @@ LRESULT TToolBar::CustomDraw(NMTBCUSTOMDRAW& Draw) const {
         const int index = static_cast<int>(Draw.nmcd.dwItemSpec) - kFirstCommand;
         if (index < 0 || index >= static_cast<int>(FTexts.size())) return CDRF_DODEFAULT;
         const UINT state = Draw.nmcd.uItemState;
-        const TToolButtonState look{(state & CDIS_CHECKED) != 0, (state & CDIS_HOT) != 0, (state & CDIS_SELECTED) != 0,
-                                    (state & CDIS_DISABLED) != 0};
-        OnPaintButton(Draw.nmcd.hdc, Draw.nmcd.rc, FTexts[static_cast<std::size_t>(index)], look);
+        TButtonPaint paint;
+        paint.Dc = Draw.nmcd.hdc;
+        paint.Rect = Draw.nmcd.rc;
+        paint.Text = FTexts[static_cast<std::size_t>(index)];
+        paint.Font = reinterpret_cast<HFONT>(::SendMessageW(Handle(), WM_GETFONT, 0, 0));
+        paint.Dpi = FDpi;
+        paint.Look.Down = (state & CDIS_CHECKED) != 0;
+        paint.Look.Pressed = (state & CDIS_SELECTED) != 0;
+        paint.Look.Hot = (state & CDIS_HOT) != 0;
+        paint.Look.Disabled = (state & CDIS_DISABLED) != 0;
+        OnPaintButton(paint);
         return CDRF_SKIPDEFAULT;
     }
     default:

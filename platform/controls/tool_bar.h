@@ -2,6 +2,7 @@
 // A tool bar of text buttons of one size, without dividers, placed by its
 // parent rather than docked. A button may show the down look.
 
+#include "platform/controls/button_look.h"
 #include "platform/controls/control.h"
 
 #include <functional>
@@ -17,22 +18,13 @@ struct TToolBarArgs {
     int Indent = 10;          // before the first button, at 96 DPI
 };
 
-// What a painter needs to know about the button it draws.
-struct TToolButtonState {
-    bool Down = false;     // checked
-    bool Hot = false;      // under the mouse
-    bool Pressed = false;  // held down with the mouse
-    bool Disabled = false;
-};
-
 class TToolBar : public TControl {
 public:
     explicit TToolBar(const TToolBarArgs& Args);
 
     // Draws a button in place of the system; the bar's background stays
     // the parent's.
-    std::function<void(HDC Dc, const RECT& Rect, const std::wstring& Text, const TToolButtonState& State)>
-        OnPaintButton;
+    std::function<void(const TButtonPaint& Paint)> OnPaintButton;
     std::function<void(int Button)> OnClick;
 
     // The down look is the program's: a click does not change it.

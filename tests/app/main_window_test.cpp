@@ -55,7 +55,9 @@ TEST_F(MainWindowTest, LaysOutTheHeaderTheLogoAndTheFrameAt96Dpi) {
     EXPECT_EQ(client.bottom, 432);
     EXPECT_EQ(WindowText(form.Handle()), L"Quillon");  // the product name in every language
 
-    const TMainLayout layout = ComputeMainLayout(96);
+    // Below the accent line, two pixels at 96 DPI.
+    EXPECT_EQ(form.ThemeHelper().LineHeight(), 2);
+    const TMainLayout layout = ComputeMainLayout(96, 2);
     EXPECT_EQ(RectInParent(form.BtnHead().Handle()), layout.BtnHead);
     EXPECT_EQ(HomeRect(form), layout.BtnHome);
     EXPECT_EQ(RectInParent(form.ImgLogo()), layout.ImgLogo);
@@ -144,7 +146,7 @@ TEST_F(MainWindowTest, MovingToA144DpiMonitorScalesTheLayoutFontsAndRows) {
     suggested.bottom = suggested.top + size.bottom - size.top;
     ::SendMessageW(form.Handle(), WM_DPICHANGED, MAKEWPARAM(144, 144), reinterpret_cast<LPARAM>(&suggested));
 
-    const TMainLayout layout = ComputeMainLayout(144);
+    const TMainLayout layout = ComputeMainLayout(144, 3);
     EXPECT_EQ(RectInParent(frame.Handle()), layout.Card);
     EXPECT_EQ(HomeRect(form), layout.BtnHome);
     EXPECT_EQ(ListView_GetColumnWidth(frame.ListAutorun().Handle(), 1), 75);

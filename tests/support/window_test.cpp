@@ -2,6 +2,7 @@
 
 #include "i18n/translation.h"
 #include "platform/folders.h"
+#include "theme/button_styles.h"
 
 namespace quillon::test {
 
@@ -9,6 +10,7 @@ void WindowTest::SetUpTestSuite() {
     // What the entry point prepares before the first window.
     InitFolderVariables();
     InitTranslation();
+    RegisterTamriskButtonFamily();
 }
 
 std::wstring WindowText(HWND Wnd) {

@@ -92,7 +92,7 @@ TEST_F(AutorunFrameTest, TheButtonSwitchesTheSelectedServiceInPlace) {
     EXPECT_EQ(RowOfService(frame), row);
     EXPECT_FALSE(frame.Rows()[static_cast<size_t>(row)].Enabled);
     EXPECT_EQ(WindowText(frame.BtnAutorun().Handle()), Translate(L"사용함"));
-    EXPECT_EQ(::SendMessageW(frame.BtnAutorun().Handle(), BM_GETCHECK, 0, 0), BST_CHECKED);
+    EXPECT_TRUE(frame.BtnAutorun().Down());
     EXPECT_TRUE(::IsWindowEnabled(frame.BtnAutorun().Handle()));
 
     // F5 rebuilds from empty: a disabled entry has no row unless all are shown.
