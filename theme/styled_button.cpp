@@ -6,54 +6,65 @@
 #include "theme/palette.h"
 
 #include <algorithm>
+#include <cmath>
+#include <cstdint>
 
 namespace quillon {
 namespace {
 
-Gdiplus::Color ColorOf(COLORREF Color) { return {255, GetRValue(Color), GetGValue(Color), GetBValue(Color)}; }
-
-void AddShape(Gdiplus::GraphicsPath& Path, const Gdiplus::RectF& Box, TButtonDrawType Type, float Radius) {
-    switch (Type) {
-    case TButtonDrawType::Rect:
-        Path.AddRectangle(Box);
-        return;
-    case TButtonDrawType::Ellipse:
-        Path.AddEllipse(Box);
-        return;
-    case TButtonDrawType::Rounded:
-        Radius = std::min(Box.Width, Box.Height) / 2.0f;
-        break;
-    case TButtonDrawType::RoundRect:
-        break;
+// The signed distance from (X, Y) to the edge of a box of Width x Height
+// with corners of Radius: negative inside. Exact for the rounded box, a
+// close estimate for the ellipse; either way smooth across the edge.
+float DistanceToShape(float X, float Y, float Width, float Height, TButtonDrawType Type, float Radius) {
+    const float halfWidth = Width / 2.0f;
+    const float halfHeight = Height / 2.0f;
+    const float dx = std::fabs(X - halfWidth);
+    const float dy = std::fabs(Y - halfHeight);
+    if (Type == TButtonDrawType::Ellipse) {
+        const float nx = dx / halfWidth;
+        const float ny = dy / halfHeight;
+        return (std::sqrt(nx * nx + ny * ny) - 1.0f) * std::min(halfWidth, halfHeight);
     }
-    const float d = std::min({2.0f * Radius, Box.Width, Box.Height});
-    if (d <= 0.0f) {
-        Path.AddRectangle(Box);
-        return;
-    }
-    Path.AddArc(Box.X, Box.Y, d, d, 180.0f, 90.0f);
-    Path.AddArc(Box.X + Box.Width - d, Box.Y, d, d, 270.0f, 90.0f);
-    Path.AddArc(Box.X + Box.Width - d, Box.Y + Box.Height - d, d, d, 0.0f, 90.0f);
-    Path.AddArc(Box.X, Box.Y + Box.Height - d, d, d, 90.0f, 90.0f);
-    Path.CloseFigure();
+    if (Type == TButtonDrawType::Rect) Radius = 0.0f;
+    if (Type == TButtonDrawType::Rounded) Radius = std::min(halfWidth, halfHeight);
+    Radius = std::min({Radius, halfWidth, halfHeight});
+    const float qx = dx - (halfWidth - Radius);
+    const float qy = dy - (halfHeight - Radius);
+    const float outside = std::hypot(std::max(qx, 0.0f), std::max(qy, 0.0f));
+    return outside + std::min(std::max(qx, qy), 0.0f) - Radius;
 }
 
-void DrawShape(Gdiplus::Graphics& G, int Width, int Height, const TStyledButtonAttributes& State, int Radius,
-               UINT Dpi) {
+std::uint32_t Blend(COLORREF Back, COLORREF Front, float Cover) {
+    const auto mix = [Cover](int B, int F) {
+        return static_cast<std::uint32_t>(std::lround(static_cast<float>(B) + (static_cast<float>(F - B) * Cover)));
+    };
+    return 0xFF000000u | (mix(GetRValue(Back), GetRValue(Front)) << 16) |
+           (mix(GetGValue(Back), GetGValue(Front)) << 8) | mix(GetBValue(Back), GetBValue(Front));
+}
+
+// Each pixel takes as much of the face, the border and the surface as it
+// covers: smooth edges at any size, the same on every system.
+void DrawShape(std::uint32_t* Pixels, int Width, int Height, const TStyledButtonAttributes& State, int Radius, UINT Dpi,
+               COLORREF Surface) {
     // A border of width 0 is the thinnest line the screen shows well.
-    const float border = static_cast<float>(std::max(1, Scale(std::max(1, State.BorderWidth), Dpi)));
-    const float inset = State.BorderDrawStyle == TBorderDrawStyle::Solid ? border / 2.0f : 0.0f;
-    const Gdiplus::RectF box(inset, inset, static_cast<float>(Width) - 2 * inset,
-                             static_cast<float>(Height) - 2 * inset);
-    Gdiplus::GraphicsPath shape;
-    AddShape(shape, box, State.DrawType, static_cast<float>(Scale(Radius, Dpi)));
-    if (State.ButtonDrawStyle == TButtonDrawStyle::Solid) {
-        Gdiplus::SolidBrush face(ColorOf(State.ButtonColor));
-        G.FillPath(&face, &shape);
-    }
-    if (State.BorderDrawStyle == TBorderDrawStyle::Solid) {
-        Gdiplus::Pen edge(ColorOf(State.BorderColor), border);
-        G.DrawPath(&edge, &shape);
+    const bool hasBorder = State.BorderDrawStyle == TBorderDrawStyle::Solid;
+    const float border = hasBorder ? static_cast<float>(std::max(1, Scale(std::max(1, State.BorderWidth), Dpi))) : 0.0f;
+    const COLORREF face = State.ButtonDrawStyle == TButtonDrawStyle::Solid ? State.ButtonColor : Surface;
+    const COLORREF edge = hasBorder ? State.BorderColor : face;
+    const float radius = static_cast<float>(Scale(Radius, Dpi));
+    for (int y = 0; y < Height; ++y) {
+        for (int x = 0; x < Width; ++x) {
+            const float distance =
+                DistanceToShape(static_cast<float>(x) + 0.5f, static_cast<float>(y) + 0.5f, static_cast<float>(Width),
+                                static_cast<float>(Height), State.DrawType, radius);
+            const float inShape = std::clamp(0.5f - distance, 0.0f, 1.0f);
+            const float inFace = std::clamp(0.5f - (distance + border), 0.0f, 1.0f);
+            // Surface, then the border where the shape is, then the face within.
+            const std::uint32_t onEdge = Blend(Surface, edge, inShape);
+            const COLORREF edgeMix = RGB((onEdge >> 16) & 0xFF, (onEdge >> 8) & 0xFF, onEdge & 0xFF);
+            Pixels[static_cast<std::size_t>(y) * static_cast<std::size_t>(Width) + static_cast<std::size_t>(x)] =
+                Blend(edgeMix, face, inFace);
+        }
     }
 }
 
@@ -107,11 +118,11 @@ void PaintStyledButton(const TButtonPaint& Paint, const TStyledButton& Style) {
         IsHighContrast() ? HighContrastStates() : ButtonStates(Style.Family, Style.Appearance);
     const TStyledButtonAttributes& state = StateFor(states, Paint.Look);
 
-    TArgbCanvas canvas(width, height);
-    if (!canvas.IsValid()) return;
-    canvas.Graphics().Clear(ColorOf(IsHighContrast() ? ::GetSysColor(COLOR_WINDOW) : Style.Surface));
-    DrawShape(canvas.Graphics(), width, height, state, Style.Radius, Paint.Dpi);
-    UniqueBitmap bitmap = canvas.TakeBitmap();
+    void* bits = nullptr;
+    const UniqueBitmap bitmap = CreateArgbBitmap(width, height, &bits);
+    if (!bitmap) return;
+    const COLORREF surface = IsHighContrast() ? ::GetSysColor(COLOR_WINDOW) : Style.Surface;
+    DrawShape(static_cast<std::uint32_t*>(bits), width, height, state, Style.Radius, Paint.Dpi, surface);
     UniqueMemoryDc memory(::CreateCompatibleDC(Paint.Dc));
     const TSelectObject selected(memory.get(), bitmap.get());
     RECT inside{0, 0, width, height};

@@ -1,7 +1,8 @@
 #pragma once
 // Draws a button in the look a style family gives its appearance, in the
-// state the button is in: anti-aliased shapes at any DPI, the text in the
-// system's renderer, the keyboard focus when the keyboard is used. In
+// state the button is in: smooth shapes at any DPI, each pixel blended by
+// how much of it the shape covers, the text in the system's renderer, the
+// keyboard focus when the keyboard is used. In
 // Windows' high-contrast mode the system's colours stand in for the
 // family's.
 

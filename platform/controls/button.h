@@ -16,12 +16,12 @@ using TButtonPainter = std::function<void(const TButtonPaint& Paint)>;
 
 struct TButtonArgs {
     HWND Parent = nullptr;
-    std::wstring Text;
+    std::wstring Text{};
     // Shows the down look on request (SetDown), like a tool button.
     bool Toggle = false;
     bool TabStop = true;
     // Draws the button; the system draws it when there is none.
-    TButtonPainter Painter;
+    TButtonPainter Painter{};
 };
 
 class TButton : public TControl {
