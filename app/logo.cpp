@@ -105,7 +105,12 @@ void TImgLogo::Paint() {
         UniqueMemoryDc memory(::CreateCompatibleDC(paint.Dc()));
         const TSelectObject selected(memory.get(), bitmap.get());
         DrawWordmark(memory.get(), client, scale, FPalette.HighContrast() ? FPalette.Text() : kWordmarkInk);
-        ::BitBlt(paint.Dc(), 0, 0, client.right, client.bottom, memory.get(), 0, 0, SRCCOPY);
+        // Into a mirrored window the logo goes as it is, not mirrored; the
+        // surface goes first, as a mirrored copy may fall a pixel short.
+        const bool mirrored = (::GetLayout(paint.Dc()) & LAYOUT_RTL) != 0;
+        if (mirrored) ::FillRect(paint.Dc(), &client, FPalette.SurfaceBrush());
+        ::BitBlt(paint.Dc(), 0, 0, client.right, client.bottom, memory.get(), 0, 0,
+                 SRCCOPY | (mirrored ? NOMIRRORBITMAP : 0));
     }
 }
 

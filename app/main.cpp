@@ -19,6 +19,7 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int CmdShow) {
     InitFolderVariables();
     InitTranslation();
     RegisterTamriskButtonFamily();
+    ApplyLanguageLayout(CurrentLanguage());
 
     INITCOMMONCONTROLSEX controls{sizeof(controls), ICC_STANDARD_CLASSES | ICC_LISTVIEW_CLASSES | ICC_BAR_CLASSES};
     ::InitCommonControlsEx(&controls);

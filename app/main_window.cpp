@@ -23,6 +23,10 @@ TFrmQuillon::TFrmQuillon() {
               Translate(TranslateFormCaption(L"Quillon")).c_str());
 }
 
+void ApplyLanguageLayout(std::wstring_view Language) {
+    ::SetProcessDefaultLayout(IsRightToLeftLanguage(Language) ? LAYOUT_RTL : 0);
+}
+
 int RunMainWindow(int CmdShow) {
     TFrmQuillon form;
     // Without its window the program could only wait, unseen, holding the
@@ -81,7 +85,9 @@ void TFrmQuillon::FormCreate() {
     const TMainLayout layout = Layout();
     // The home button has no action; it only shows where the user is, so it
     // stays pressed, and the bar is left out of the Tab order.
-    FBtnHead = std::make_unique<TToolBar>(TToolBarArgs{Handle(), {Translate(L"처음화면")}});
+    TToolBarArgs head{Handle(), {Translate(L"처음화면")}};
+    head.Background = FPalette.SurfaceBrush();
+    FBtnHead = std::make_unique<TToolBar>(head);
     FBtnHead->SetDown(kBtnHome, true);
     FBtnHead->OnPaintButton = [this](const TButtonPaint& Paint) {
         PaintStyledButton(Paint, {kTamriskFamily, L"Header", kBtnHeadRadius, FPalette.Surface()});
@@ -132,6 +138,7 @@ void TFrmQuillon::ApplyFonts() {
 void TFrmQuillon::ApplyPalette() {
     FPalette.Rebuild();
     FThemeHelper->ApplyPalette();
+    FBtnHead->SetBackground(FPalette.SurfaceBrush());
     FFrmAutorun->ApplyPalette();
     ::RedrawWindow(Handle(), nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
 }

@@ -61,6 +61,11 @@ private:
     std::unique_ptr<TFrmAutorun> FFrmAutorun;
 };
 
+// Users of a language written from right to left expect the windows
+// mirrored, as Windows mirrors its own: every window, box and dialog made
+// after this; every other language keeps the left-to-right layout.
+void ApplyLanguageLayout(std::wstring_view Language);
+
 // Creates the main window, shows it and runs the message loop until it has
 // closed; returns the exit code: 0, or 1 when the window could not be made.
 int RunMainWindow(int CmdShow);

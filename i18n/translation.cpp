@@ -107,6 +107,15 @@ void InitTranslation() {
     });
 }
 
+bool IsRightToLeftLanguage(std::wstring_view Language) {
+    // Arabic is the one such language the table holds; Hebrew, Persian and
+    // Urdu would be mirrored too, though they show in English.
+    for (const std::wstring_view code : {L"ar", L"he", L"fa", L"ur"}) {
+        if (Language == code) return true;
+    }
+    return false;
+}
+
 const std::wstring& CurrentLanguage() { return ProcessState().Language; }
 
 std::wstring Translate(std::wstring_view Key) { return Translate(Key, {}); }

@@ -51,6 +51,10 @@ std::wstring GetUserLanguage();
 // exists, so everything that reads either later needs no lock.
 void InitTranslation();
 
+// Whether Language is written from right to left, so its windows are
+// mirrored: "ar" among the languages of the table.
+bool IsRightToLeftLanguage(std::wstring_view Language);
+
 // The two-letter code chosen by InitTranslation; empty before it has run.
 const std::wstring& CurrentLanguage();
 

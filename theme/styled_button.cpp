@@ -68,7 +68,8 @@ void DrawShape(std::uint32_t* Pixels, int Width, int Height, const TStyledButton
     }
 }
 
-void DrawCaption(HDC Dc, RECT Rect, std::wstring_view Text, HFONT Font, const TStyledButtonAttributes& State) {
+void DrawCaption(HDC Dc, RECT Rect, std::wstring_view Text, HFONT Font, const TStyledButtonAttributes& State,
+                 bool RightToLeft) {
     LOGFONTW face{};
     if (Font) ::GetObjectW(Font, sizeof face, &face);
     face.lfWeight = State.Bold ? FW_BOLD : face.lfWeight;
@@ -80,8 +81,9 @@ void DrawCaption(HDC Dc, RECT Rect, std::wstring_view Text, HFONT Font, const TS
     const TSelectObject selected(Dc, styled ? styled.get() : (Font ? Font : ::GetStockObject(DEFAULT_GUI_FONT)));
     ::SetBkMode(Dc, TRANSPARENT);
     ::SetTextColor(Dc, State.FontColor);
-    ::DrawTextW(Dc, Text.data(), static_cast<int>(Text.size()), &Rect,
-                DT_CENTER | DT_VCENTER | DT_SINGLELINE | DT_END_ELLIPSIS | DT_HIDEPREFIX);
+    ::DrawTextW(
+        Dc, Text.data(), static_cast<int>(Text.size()), &Rect,
+        DT_CENTER | DT_VCENTER | DT_SINGLELINE | DT_END_ELLIPSIS | DT_HIDEPREFIX | (RightToLeft ? DT_RTLREADING : 0));
 }
 
 }  // namespace
@@ -126,7 +128,8 @@ void PaintStyledButton(const TButtonPaint& Paint, const TStyledButton& Style) {
     UniqueMemoryDc memory(::CreateCompatibleDC(Paint.Dc));
     const TSelectObject selected(memory.get(), bitmap.get());
     RECT inside{0, 0, width, height};
-    DrawCaption(memory.get(), inside, Paint.Text, Paint.Font, state);
+    const bool mirrored = (::GetLayout(Paint.Dc) & LAYOUT_RTL) != 0;
+    DrawCaption(memory.get(), inside, Paint.Text, Paint.Font, state, mirrored);
     if (Paint.Look.ShowFocus) {
         const int focusInset = Scale(3, Paint.Dpi);
         ::InflateRect(&inside, -focusInset, -focusInset);
@@ -134,9 +137,14 @@ void PaintStyledButton(const TButtonPaint& Paint, const TStyledButton& Style) {
         ::DrawFocusRect(memory.get(), &inside);
     }
     // Into a mirrored window the picture goes as it is, or its text would
-    // read backwards.
-    const DWORD mirror = (::GetLayout(Paint.Dc) & LAYOUT_RTL) ? NOMIRRORBITMAP : 0;
-    ::BitBlt(Paint.Dc, Paint.Rect.left, Paint.Rect.top, width, height, memory.get(), 0, 0, SRCCOPY | mirror);
+    // read backwards; the surface goes first, as a mirrored copy may fall a
+    // pixel short of the edge.
+    if (mirrored) {
+        const UniqueBrush surfaceBrush(::CreateSolidBrush(surface));
+        ::FillRect(Paint.Dc, &Paint.Rect, surfaceBrush.get());
+    }
+    ::BitBlt(Paint.Dc, Paint.Rect.left, Paint.Rect.top, width, height, memory.get(), 0, 0,
+             SRCCOPY | (mirrored ? NOMIRRORBITMAP : 0));
 }
 
 }  // namespace quillon

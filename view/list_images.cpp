@@ -170,7 +170,9 @@ int ImageCellHeight(UINT Dpi) { return Scale(kRowHeight, Dpi) - 1; }
 
 UniqueImageList CreateListImages(UINT Dpi) {
     UniqueImageList list(
-        ::ImageList_Create(Scale(kImageSize, Dpi), ImageCellHeight(Dpi), ILC_COLOR32, kFixedImageCount, 16));
+        // ILC_MIRROR keeps the pictures the right way round in a mirrored list.
+        ::ImageList_Create(Scale(kImageSize, Dpi), ImageCellHeight(Dpi), ILC_COLOR32 | ILC_MIRROR, kFixedImageCount,
+                           16));
     if (!list) return list;
     AddImage(list.get(), Dpi, &DrawBlankDocument);
     AddImage(list.get(), Dpi, &DrawRegistryCubes);

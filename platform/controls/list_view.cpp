@@ -25,7 +25,11 @@ TListView::TListView(const TListViewArgs& Args) {
             WS_TABSTOP | LVS_REPORT | LVS_OWNERDATA | LVS_SINGLESEL | LVS_SHOWSELALWAYS | LVS_NOSORTHEADER |
                 LVS_SHAREIMAGELISTS,
             0, Args.Parent});
-    ListView_SetExtendedListViewStyle(Handle(), LVS_EX_FULLROWSELECT | LVS_EX_DOUBLEBUFFER);
+    // Double-buffered against flicker; but a mirrored list drawn through the
+    // buffer comes out with its text reversed on some systems (Wine), so a
+    // right-to-left list draws directly.
+    const bool mirrored = (::GetWindowLongPtrW(Handle(), GWL_EXSTYLE) & WS_EX_LAYOUTRTL) != 0;
+    ListView_SetExtendedListViewStyle(Handle(), LVS_EX_FULLROWSELECT | (mirrored ? 0 : LVS_EX_DOUBLEBUFFER));
     ::SetWindowTheme(Handle(), L"Explorer", nullptr);
     ::SendMessageW(Handle(), WM_CHANGEUISTATE, MAKEWPARAM(UIS_SET, UISF_HIDEFOCUS), 0);
     for (int i = 0; i < static_cast<int>(Args.Columns.size()); ++i) {

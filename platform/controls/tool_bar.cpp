@@ -13,7 +13,11 @@ constexpr int kFirstCommand = 1000;
 }  // namespace
 
 TToolBar::TToolBar(const TToolBarArgs& Args)
-    : FTexts(Args.Buttons), FDown(Args.Buttons.size(), false), FButtonSize(Args.ButtonSize), FIndent(Args.Indent) {
+    : FTexts(Args.Buttons),
+      FDown(Args.Buttons.size(), false),
+      FBackground(Args.Background),
+      FButtonSize(Args.ButtonSize),
+      FIndent(Args.Indent) {
     Create({TOOLBARCLASSNAMEW, L"",
             TBSTYLE_FLAT | TBSTYLE_LIST | CCS_NORESIZE | CCS_NODIVIDER | CCS_NOPARENTALIGN | TBSTYLE_TRANSPARENT, 0,
             Args.Parent});
@@ -28,6 +32,11 @@ TToolBar::TToolBar(const TToolBarArgs& Args)
     }
     ::SendMessageW(Handle(), TB_ADDBUTTONSW, buttons.size(), reinterpret_cast<LPARAM>(buttons.data()));
     ApplyDpi(kDefaultDpi);
+}
+
+void TToolBar::SetBackground(HBRUSH Background) {
+    FBackground = Background;
+    ::InvalidateRect(Handle(), nullptr, TRUE);
 }
 
 void TToolBar::ApplyDpi(UINT Dpi) {
@@ -86,6 +95,9 @@ std::optional<LRESULT> TToolBar::OnNotify(NMHDR& Header) {
 LRESULT TToolBar::CustomDraw(NMTBCUSTOMDRAW& Draw) const {
     switch (Draw.nmcd.dwDrawStage) {
     case CDDS_PREPAINT:
+        // The bar's own ground, rather than the parent's seen through it,
+        // which a mirrored bar does not always get right.
+        if (FBackground) ::FillRect(Draw.nmcd.hdc, &Draw.nmcd.rc, FBackground);
         return CDRF_NOTIFYITEMDRAW;
     case CDDS_ITEMPREPAINT: {
         const int index = static_cast<int>(Draw.nmcd.dwItemSpec) - kFirstCommand;

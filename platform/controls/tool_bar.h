@@ -16,6 +16,8 @@ struct TToolBarArgs {
     std::vector<std::wstring> Buttons;
     SIZE ButtonSize{70, 30};  // at 96 DPI
     int Indent = 10;          // before the first button, at 96 DPI
+    // Painted behind the buttons when they are drawn by a painter; borrowed.
+    HBRUSH Background = nullptr;
 };
 
 class TToolBar : public TControl {
@@ -32,6 +34,8 @@ public:
     [[nodiscard]] bool Down(int Button) const;
     // The button's rectangle in the bar's client coordinates.
     [[nodiscard]] RECT ButtonRect(int Button) const;
+    // The ground behind the buttons changed (a new colour scheme).
+    void SetBackground(HBRUSH Background);
     // Scales the button size and indent to Dpi.
     void ApplyDpi(UINT Dpi);
 
@@ -44,6 +48,7 @@ private:
 
     std::vector<std::wstring> FTexts;
     std::vector<bool> FDown;
+    HBRUSH FBackground;
     SIZE FButtonSize;
     int FIndent;
     UINT FDpi = 96;

@@ -8,6 +8,9 @@
 
 #include <commctrl.h>
 
+#include <string>
+#include <utility>
+
 namespace quillon {
 namespace {
 
@@ -206,6 +209,29 @@ TEST_F(MainWindowTest, ControlsGetTheNewFontsBeforeTheOldOnesGo) {
         const auto font = reinterpret_cast<HGDIOBJ>(::SendMessageW(control, WM_GETFONT, 0, 0));
         EXPECT_EQ(::GetObjectType(font), static_cast<DWORD>(OBJ_FONT)) << "a control shows a deleted font";
     }
+}
+
+// Arabic mirrors the window and all in it, the way Windows mirrors its own;
+// every other language keeps the left-to-right layout.
+TEST_F(MainWindowTest, ArabicMirrorsTheWindowAndOthersDoNot) {
+    for (const auto& [language, mirrored] :
+         {std::pair{L"ar", true}, std::pair{L"en", false}, std::pair{L"ko", false}}) {
+        SCOPED_TRACE(std::string(language, language + 2));
+        ApplyLanguageLayout(language);
+        TFrmQuillon form;
+        const auto mirroredWindow = [](HWND Wnd) {
+            return (::GetWindowLongPtrW(Wnd, GWL_EXSTYLE) & WS_EX_LAYOUTRTL) != 0;
+        };
+        EXPECT_EQ(mirroredWindow(form.Handle()), mirrored);
+        EXPECT_EQ(mirroredWindow(form.FrmAutorun().ListAutorun().Handle()), mirrored);
+        // The logo's place, at the band's right end, is then its left.
+        RECT logo{};
+        ::GetWindowRect(form.ImgLogo(), &logo);
+        RECT window{};
+        ::GetWindowRect(form.Handle(), &window);
+        EXPECT_EQ(logo.left - window.left < (window.right - window.left) / 2, mirrored);
+    }
+    ApplyLanguageLayout(L"en");
 }
 
 TEST_F(MainWindowTest, ClosingTheWindowEndsTheLoopWithCodeZero) {

@@ -230,5 +230,12 @@ TEST(UserLanguage, OfThisProcess) {
     EXPECT_EQ(CurrentLanguage(), language.substr(0, 2));
 }
 
+TEST(Translation, OnlyRightToLeftLanguagesAreMirrored) {
+    EXPECT_TRUE(IsRightToLeftLanguage(L"ar"));
+    for (const wchar_t* language : {L"ko", L"en", L"ja", L"zh", L"ru", L"it", L"fr", L"de", L"", L"AR"}) {
+        EXPECT_FALSE(IsRightToLeftLanguage(language)) << std::wstring(language).size();
+    }
+}
+
 }  // namespace
 }  // namespace quillon
