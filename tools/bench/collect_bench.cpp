@@ -13,6 +13,7 @@
 #include "platform/folders.h"
 #include "platform/registry.h"
 #include "tests/autorun/fake_task_service.h"
+#include "tools/bench/bare_enumeration.h"
 
 #include <shlobj.h>
 #include <windows.h>
@@ -75,53 +76,6 @@ void RemoveSystem(const std::wstring& Folder) {
     }
 }
 
-// What any program must do at the least to read the same data: each key
-// opened once, each value read once, the folder listed once, each task and
-// service asked once.
-size_t BareRegistry(HKEY Root, const wchar_t* Key, const wchar_t* ApprovedKey) {
-    HKEY run = nullptr;
-    HKEY approved = nullptr;
-    size_t seen = 0;
-    if (::RegOpenKeyExW(Root, Key, 0, KEY_READ | KEY_WOW64_64KEY, &run) != ERROR_SUCCESS) return 0;
-    ::RegOpenKeyExW(Root, ApprovedKey, 0, KEY_READ | KEY_WOW64_64KEY, &approved);
-    std::vector<wchar_t> name(16384);
-    std::vector<BYTE> data(65536);
-    BYTE state[64];
-    for (DWORD index = 0;; ++index) {
-        DWORD nameLength = static_cast<DWORD>(name.size());
-        DWORD dataSize = static_cast<DWORD>(data.size());
-        if (::RegEnumValueW(run, index, name.data(), &nameLength, nullptr, nullptr, data.data(), &dataSize) !=
-            ERROR_SUCCESS) {
-            break;
-        }
-        DWORD stateSize = sizeof(state);
-        if (approved) ::RegQueryValueExW(approved, name.data(), nullptr, nullptr, state, &stateSize);
-        ++seen;
-    }
-    if (approved) ::RegCloseKey(approved);
-    ::RegCloseKey(run);
-    return seen;
-}
-
-size_t BareFolder(const std::wstring& Folder) {
-    HKEY approved = nullptr;
-    ::RegOpenKeyExW(HKEY_CURRENT_USER, kApprovedStartupFolderKey, 0, KEY_READ | KEY_WOW64_64KEY, &approved);
-    WIN32_FIND_DATAW found{};
-    HANDLE find = ::FindFirstFileW((Folder + L"\\*").c_str(), &found);
-    size_t seen = 0;
-    BYTE state[64];
-    if (find != INVALID_HANDLE_VALUE) {
-        do {
-            DWORD stateSize = sizeof(state);
-            if (approved) ::RegQueryValueExW(approved, found.cFileName, nullptr, nullptr, state, &stateSize);
-            ++seen;
-        } while (::FindNextFileW(find, &found));
-        ::FindClose(find);
-    }
-    if (approved) ::RegCloseKey(approved);
-    return seen;
-}
-
 size_t BareTasks() {
     auto service = Scheduler().NewService();
     VARIANT empty{};
@@ -149,37 +103,16 @@ size_t BareTasks() {
     return static_cast<size_t>(count);
 }
 
-size_t BareServices() {
-    SC_HANDLE manager = ::OpenSCManagerW(nullptr, nullptr, SC_MANAGER_CONNECT | SC_MANAGER_ENUMERATE_SERVICE);
-    if (!manager) return 0;
-    DWORD needed = 0;
-    DWORD count = 0;
-    DWORD resume = 0;
-    ::EnumServicesStatusW(manager, SERVICE_WIN32, SERVICE_STATE_ALL, nullptr, 0, &needed, &count, &resume);
-    std::vector<ENUM_SERVICE_STATUSW> records(needed / sizeof(ENUM_SERVICE_STATUSW) + 1);
-    resume = 0;
-    ::EnumServicesStatusW(manager, SERVICE_WIN32, SERVICE_STATE_ALL, records.data(),
-                          static_cast<DWORD>(records.size() * sizeof(ENUM_SERVICE_STATUSW)), &needed, &count, &resume);
-    std::vector<QUERY_SERVICE_CONFIGW> config(8192 / sizeof(QUERY_SERVICE_CONFIGW) + 1);
-    for (DWORD i = 0; i < count; ++i) {
-        SC_HANDLE service = ::OpenServiceW(manager, records[i].lpServiceName, SERVICE_QUERY_CONFIG);
-        if (!service) continue;
-        ::QueryServiceConfigW(service, config.data(), static_cast<DWORD>(config.size() * sizeof(QUERY_SERVICE_CONFIGW)),
-                              &needed);
-        ::CloseServiceHandle(service);
-    }
-    ::CloseServiceHandle(manager);
-    return count;
-}
-
 size_t Bare(const std::wstring& Folder) {
-    size_t seen = BareFolder(Folder);
-    seen += BareRegistry(HKEY_LOCAL_MACHINE, L"Software\\Microsoft\\Windows\\CurrentVersion\\Run", kApprovedRunKey);
-    seen += BareRegistry(HKEY_LOCAL_MACHINE, L"Software\\Wow6432Node\\Microsoft\\Windows\\CurrentVersion\\Run",
-                         kApprovedRun32Key);
-    seen += BareRegistry(HKEY_CURRENT_USER, kRunKey.c_str(), kApprovedRunKey);
+    // Each value's state is read too, as the inventory reads it.
+    size_t seen = bench::BareFolder(Folder, kApprovedStartupFolderKey);
+    seen +=
+        bench::BareRunKey(HKEY_LOCAL_MACHINE, L"Software\\Microsoft\\Windows\\CurrentVersion\\Run", kApprovedRunKey);
+    seen += bench::BareRunKey(HKEY_LOCAL_MACHINE, L"Software\\Wow6432Node\\Microsoft\\Windows\\CurrentVersion\\Run",
+                              kApprovedRun32Key);
+    seen += bench::BareRunKey(HKEY_CURRENT_USER, kRunKey.c_str(), kApprovedRunKey);
     seen += BareTasks();
-    seen += BareServices();
+    seen += bench::BareServices();
     return seen;
 }
 

@@ -14,6 +14,7 @@
 #include "platform/folders.h"
 #include "platform/gdiplus_session.h"
 #include "platform/registry.h"
+#include "tools/bench/bare_enumeration.h"
 
 #include <windows.h>
 #include <commctrl.h>
@@ -73,67 +74,18 @@ void RemoveAll(int Count) {
     ::RemoveDirectoryW(kFolder.c_str());
 }
 
-size_t BareRunKey(HKEY Root, const wchar_t* Key) {
-    HKEY run = nullptr;
-    if (::RegOpenKeyExW(Root, Key, 0, KEY_READ | KEY_WOW64_64KEY, &run) != ERROR_SUCCESS) return 0;
-    std::vector<wchar_t> name(16384);
-    std::vector<BYTE> data(65536);
-    size_t seen = 0;
-    for (DWORD index = 0;; ++index) {
-        DWORD nameLength = static_cast<DWORD>(name.size());
-        DWORD dataSize = static_cast<DWORD>(data.size());
-        if (::RegEnumValueW(run, index, name.data(), &nameLength, nullptr, nullptr, data.data(), &dataSize) !=
-            ERROR_SUCCESS) {
-            break;
-        }
-        ++seen;
-    }
-    ::RegCloseKey(run);
-    return seen;
-}
-
 size_t BareFolder(int Csidl) {
     wchar_t folder[MAX_PATH]{};
     if (::SHGetFolderPathW(nullptr, Csidl, nullptr, 0, folder) != S_OK) return 0;
-    WIN32_FIND_DATAW found{};
-    HANDLE find = ::FindFirstFileW((std::wstring(folder) + L"\\*").c_str(), &found);
-    size_t seen = 0;
-    if (find == INVALID_HANDLE_VALUE) return 0;
-    do ++seen;
-    while (::FindNextFileW(find, &found));
-    ::FindClose(find);
-    return seen;
-}
-
-size_t BareServices() {
-    SC_HANDLE manager = ::OpenSCManagerW(nullptr, nullptr, SC_MANAGER_CONNECT | SC_MANAGER_ENUMERATE_SERVICE);
-    if (!manager) return 0;
-    DWORD needed = 0;
-    DWORD count = 0;
-    DWORD resume = 0;
-    ::EnumServicesStatusW(manager, SERVICE_WIN32, SERVICE_STATE_ALL, nullptr, 0, &needed, &count, &resume);
-    std::vector<ENUM_SERVICE_STATUSW> records(needed / sizeof(ENUM_SERVICE_STATUSW) + 1);
-    resume = 0;
-    ::EnumServicesStatusW(manager, SERVICE_WIN32, SERVICE_STATE_ALL, records.data(),
-                          static_cast<DWORD>(records.size() * sizeof(ENUM_SERVICE_STATUSW)), &needed, &count, &resume);
-    std::vector<QUERY_SERVICE_CONFIGW> config(8192 / sizeof(QUERY_SERVICE_CONFIGW) + 1);
-    for (DWORD i = 0; i < count; ++i) {
-        SC_HANDLE service = ::OpenServiceW(manager, records[i].lpServiceName, SERVICE_QUERY_CONFIG);
-        if (!service) continue;
-        ::QueryServiceConfigW(service, config.data(), static_cast<DWORD>(config.size() * sizeof(QUERY_SERVICE_CONFIGW)),
-                              &needed);
-        ::CloseServiceHandle(service);
-    }
-    ::CloseServiceHandle(manager);
-    return count;
+    return bench::BareFolder(folder);
 }
 
 size_t Bare() {
     size_t seen = BareFolder(CSIDL_COMMON_STARTUP) + BareFolder(CSIDL_STARTUP);
-    seen += BareRunKey(HKEY_LOCAL_MACHINE, kRunKey.c_str());
-    seen += BareRunKey(HKEY_LOCAL_MACHINE, L"Software\\Wow6432Node\\Microsoft\\Windows\\CurrentVersion\\Run");
-    seen += BareRunKey(HKEY_CURRENT_USER, kRunKey.c_str());
-    return seen + BareServices();
+    seen += bench::BareRunKey(HKEY_LOCAL_MACHINE, kRunKey.c_str());
+    seen += bench::BareRunKey(HKEY_LOCAL_MACHINE, L"Software\\Wow6432Node\\Microsoft\\Windows\\CurrentVersion\\Run");
+    seen += bench::BareRunKey(HKEY_CURRENT_USER, kRunKey.c_str());
+    return seen + bench::BareServices();
 }
 
 template <typename TFn>
@@ -148,14 +100,6 @@ double BestMilliseconds(TFn&& Run) {
     double best = 1e300;
     for (int round = 0; round < 3; ++round) best = std::min(best, Milliseconds(Run));
     return best;
-}
-
-void Pump() {
-    MSG msg{};
-    while (::PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
-        ::TranslateMessage(&msg);
-        ::DispatchMessageW(&msg);
-    }
 }
 
 }  // namespace
@@ -194,7 +138,7 @@ int wmain() {
     for (int count = 1000; count <= 8000; count *= 2) {
         GrowTo(built, count, program);
         built = count;
-        Pump();
+        bench::PumpMessages();
         pressF5();  // the first refresh at this size warms what a user's second F5 finds warm
         const double f5 = BestMilliseconds(pressF5);
         const double bare = BestMilliseconds([] { Bare(); });
