@@ -7,11 +7,13 @@
 #include "platform/ui_fonts.h"
 #include "platform/unique_handle.h"
 #include "platform/window.h"
+#include "service/update_check.h"
 #include "theme/palette.h"
 #include "view/autorun_frame.h"
 #include "view/filter_list.h"
 
 #include <memory>
+#include <string>
 
 namespace quillon {
 
@@ -34,6 +36,8 @@ public:
 
     // The home button: the only button of the header's tool bar.
     static constexpr int kBtnHome = 0;
+    // Pixels at 96 DPI by which the update dialog's notice row sits lower.
+    static constexpr int kDialogOffset = 10;
 
 private:
     LRESULT OnMessage(UINT Msg, WPARAM WParam, LPARAM LParam) override;
@@ -43,6 +47,10 @@ private:
     // New fonts go to every control before the old ones are deleted.
     void ApplyFonts();
     void LayoutChildren();
+    // The service's reply, or the give-up: close when the user took the
+    // update, else the service's additions to the filter lists and the
+    // list's first fill.
+    void ServiceReply(bool Close, const std::wstring& Reply);
 
     UINT FDpi = 96;
     TUiFonts FFonts;
@@ -52,6 +60,9 @@ private:
     std::unique_ptr<TToolBar> FBtnHead;
     std::unique_ptr<TImgLogo> FImgLogo;
     std::unique_ptr<TFrmAutorun> FFrmAutorun;
+    // Last, so that it goes first: no reply reaches the frame or the lists
+    // once they are being released.
+    TUpdateCheck FUpdateCheck;
 };
 
 }  // namespace quillon

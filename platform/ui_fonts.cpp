@@ -16,6 +16,15 @@ LOGFONTW IconTitleLogFont(UINT Dpi) {
     return font;
 }
 
+LOGFONTW MessageLogFont(UINT Dpi) {
+    NONCLIENTMETRICSW metrics{};
+    metrics.cbSize = sizeof(metrics);
+    if (!::SystemParametersInfoForDpi(SPI_GETNONCLIENTMETRICS, sizeof(metrics), &metrics, 0, Dpi)) {
+        return IconTitleLogFont(Dpi);
+    }
+    return metrics.lfMessageFont;
+}
+
 TUiFonts::TUiFonts(UINT Dpi) {
     LOGFONTW font = IconTitleLogFont(Dpi);
     FNormal.reset(::CreateFontIndirectW(&font));

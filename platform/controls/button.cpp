@@ -13,6 +13,10 @@ TButton::TButton(const TButtonArgs& Args) {
 
 void TButton::SetDown(bool Down) const { ::SendMessageW(Handle(), BM_SETCHECK, Down ? BST_CHECKED : BST_UNCHECKED, 0); }
 
+void TButton::SetDefault(bool Default) const {
+    ::SendMessageW(Handle(), BM_SETSTYLE, Default ? BS_DEFPUSHBUTTON : BS_PUSHBUTTON, TRUE);
+}
+
 bool TButton::Down() const { return ::SendMessageW(Handle(), BM_GETCHECK, 0, 0) == BST_CHECKED; }
 
 std::optional<LRESULT> TButton::OnCommand(WORD Code, WORD) {

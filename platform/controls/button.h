@@ -24,6 +24,9 @@ public:
     std::function<void()> OnClick;
 
     void SetDown(bool Down) const;
+    // The default button of its window shows so (a heavier frame): the one
+    // that Enter presses.
+    void SetDefault(bool Default) const;
     [[nodiscard]] bool Down() const;
 
 private:

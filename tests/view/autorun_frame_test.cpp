@@ -3,6 +3,7 @@
 #include "app/main_window.h"
 #include "i18n/translation.h"
 #include "platform/unique_handle.h"
+#include "tests/support/endpoint_stub.h"
 #include "tests/support/window_test.h"
 #include "view/list_images.h"
 
@@ -46,6 +47,8 @@ protected:
         return found == rows.end() ? -1 : static_cast<int>(found - rows.begin());
     }
 
+    // Each window asks the service at start: the stub answers with nothing.
+    const test::TEndpointStub FStub;
     const std::wstring FName = L"FrameTestSvc" + std::to_wstring(::GetCurrentProcessId());
     UniqueServiceHandle FManager;
     UniqueServiceHandle FService;
@@ -79,7 +82,8 @@ TEST_F(AutorunFrameTest, TheButtonSwitchesTheSelectedServiceInPlace) {
     ASSERT_GE(row, 0);
     const size_t rows = frame.Rows().size();
 
-    ListView_SetItemState(frame.ListAutorun().Handle(), row, LVIS_SELECTED | LVIS_FOCUSED, LVIS_SELECTED | LVIS_FOCUSED);
+    ListView_SetItemState(frame.ListAutorun().Handle(), row, LVIS_SELECTED | LVIS_FOCUSED,
+                          LVIS_SELECTED | LVIS_FOCUSED);
     EXPECT_EQ(WindowText(frame.BtnAutorun().Handle()), Translate(L"사용안함"));
     ::SendMessageW(frame.BtnAutorun().Handle(), BM_CLICK, 0, 0);
 
@@ -100,7 +104,8 @@ TEST_F(AutorunFrameTest, TheButtonSwitchesTheSelectedServiceInPlace) {
     EXPECT_FALSE(frame.Rows()[static_cast<size_t>(shown)].Enabled);
 
     // And back on.
-    ListView_SetItemState(frame.ListAutorun().Handle(), shown, LVIS_SELECTED | LVIS_FOCUSED, LVIS_SELECTED | LVIS_FOCUSED);
+    ListView_SetItemState(frame.ListAutorun().Handle(), shown, LVIS_SELECTED | LVIS_FOCUSED,
+                          LVIS_SELECTED | LVIS_FOCUSED);
     ::SendMessageW(frame.BtnAutorun().Handle(), BM_CLICK, 0, 0);
     EXPECT_EQ(StartType(), static_cast<DWORD>(SERVICE_AUTO_START));
     EXPECT_TRUE(frame.Rows()[static_cast<size_t>(shown)].Enabled);
