@@ -13,7 +13,12 @@
 namespace quillon {
 
 bool HTTPGet(const std::wstring& Url, const THttpHeaders& Headers, std::wstring& Reply) {
-    std::optional<THttpResponse> response = HttpRequest(L"GET", Url, Headers);
+    const std::optional<THttpTarget> target = MakeHttpTarget(Url, Headers);
+    return target && HTTPGet(*target, Reply);
+}
+
+bool HTTPGet(const THttpTarget& Target, std::wstring& Reply) {
+    const std::optional<THttpResponse> response = HttpRequest(L"GET", Target);
     if (!response) return false;
     // The service writes UTF-8; a charset it declares is not trusted, and
     // the status is no reason to refuse the body.

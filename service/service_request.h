@@ -14,6 +14,8 @@ namespace quillon {
 // timeout, too many redirects), Reply untouched. 60-second timeouts, at most
 // 5 redirects, no user agent of the program's own.
 bool HTTPGet(const std::wstring& Url, const THttpHeaders& Headers, std::wstring& Reply);
+// The same for an address and headers prepared once (MakeHttpTarget).
+bool HTTPGet(const THttpTarget& Target, std::wstring& Reply);
 
 // The start-up request's headers, in this order: "User-Version" (the
 // program's version), "User-Language" (the interface language),

@@ -96,10 +96,13 @@ TUpdateCheck CheckUpdate(std::wstring AURL, TReplyProc AProc, int ADialogOffset,
     state.HandOver = check.FHandOver->Handle();
     std::thread([State = check.FState] {
         RunGuarded([&State] {
-            // Built once: every attempt sends the same headers.
-            const THttpHeaders headers = StartupHeaders();
+            // Built once: every attempt sends the same headers to the same
+            // address, and makes nothing of its own but the reply. An
+            // address that is no web address gets no answer, like a server
+            // that is down.
+            const std::optional<THttpTarget> target = MakeHttpTarget(State->Url, StartupHeaders());
             for (int attempt = 0; attempt < State->Retry.Attempts; ++attempt) {
-                if (HTTPGet(State->Url, headers, State->Data)) break;
+                if (target && HTTPGet(*target, State->Data)) break;
                 if (!Pause(State->Closing, State->Retry)) return;
             }
             if (State->Closing.load()) return;

@@ -2,17 +2,23 @@
 # Builds and runs the benchmarks under Wine in a prefix of their own:
 #   collect_bench  the inventory against the bare enumeration of the same data
 #   refresh_bench  the refresh's merge step from 1,000 to 16,000 entries
+#   reply_bench    from the service's answer to a filled list, against the
+#                  refresh alone (the endpoint stub answers on this build's port)
 set -euo pipefail
 cd "$(dirname "$0")/.."
 tools/install-deps.sh test
+# reply_bench opens windows: without a display, a virtual one.
+if [ -z "${DISPLAY:-}" ]; then exec xvfb-run -a -s "-screen 0 1280x1024x24" "$0" "$@"; fi
 cmake --preset x64 >/dev/null
-cmake --build --preset x64 --target collect_bench refresh_bench
+cmake --build --preset x64 --target collect_bench refresh_bench reply_bench
+port=$(sed -n 's/^QUILLON_STUB_PORT:STRING=//p' build/x64/CMakeCache.txt)
+tools/endpoint_stub.sh start "$port" build/x64/bench-stub
 export WINEPREFIX="$PWD/build/x64/bench-prefix" WINEDEBUG=-all
 mkdir -p "$WINEPREFIX"
 wineserver -p </dev/null >/dev/null 2>&1
 wineboot </dev/null >/dev/null 2>&1
-trap 'wineserver -k >/dev/null 2>&1 || true' EXIT
-for bench in collect_bench refresh_bench; do
+trap 'wineserver -k >/dev/null 2>&1 || true; tools/endpoint_stub.sh stop build/x64/bench-stub' EXIT
+for bench in collect_bench refresh_bench reply_bench; do
   echo "== $bench"
   out=$(mktemp)
   wine "build/x64/tools/bench/$bench.exe" >"$out" 2>&1 </dev/null

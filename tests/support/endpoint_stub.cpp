@@ -3,7 +3,6 @@
 #include "endpoint.h"
 #include "platform/unique_handle.h"
 
-#include <gtest/gtest.h>
 #include <windows.h>
 #include <winhttp.h>
 
