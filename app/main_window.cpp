@@ -57,12 +57,8 @@ LRESULT TFrmQuillon::OnMessage(UINT Msg, WPARAM WParam, LPARAM LParam) {
         FFrmAutorun->ApplyPalette();
         ::InvalidateRect(Handle(), nullptr, TRUE);
         break;
-    case WM_ERASEBKGND: {
-        RECT client{};
-        ::GetClientRect(Handle(), &client);
-        ::FillRect(reinterpret_cast<HDC>(WParam), &client, FPalette.SurfaceBrush());
-        return 1;
-    }
+    case WM_ERASEBKGND:
+        return FillClient(Handle(), reinterpret_cast<HDC>(WParam), FPalette.SurfaceBrush());
     case WM_CLOSE:
         // The application is ending from here on: the request stops at its
         // next pause even while the window is still being taken down.

@@ -38,10 +38,10 @@ THttpHeaders StartupHeaders() {
 THttpHeaders HoldHeaders() { return {{L"User-Version", GetAppVersion()}, {L"User-Command", L"hold"}}; }
 
 void StartHoldRequest(std::wstring Url) {
-    std::thread([Url = std::move(Url)] {
-        RunGuarded([&Url] {
+    std::thread([url = std::move(Url)] {
+        RunGuarded([&url] {
             std::wstring ignored;
-            Absorb(HTTPGet(Url, HoldHeaders(), ignored));
+            Absorb(HTTPGet(url, HoldHeaders(), ignored));
         });
     }).detach();
 }

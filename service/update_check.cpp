@@ -94,20 +94,20 @@ TUpdateCheck CheckUpdate(std::wstring AURL, TReplyProc AProc, int ADialogOffset,
     state.Proc = std::move(AProc);
     check.FHandOver = std::make_unique<TUpdateCheck::THandOver>(check.FState);
     state.HandOver = check.FHandOver->Handle();
-    std::thread([State = check.FState] {
-        RunGuarded([&State] {
+    std::thread([shared = check.FState] {
+        RunGuarded([&shared] {
             // Built once: every attempt sends the same headers to the same
             // address, and makes nothing of its own but the reply. An
             // address that is no web address gets no answer, like a server
             // that is down.
-            const std::optional<THttpTarget> target = MakeHttpTarget(State->Url, StartupHeaders());
-            for (int attempt = 0; attempt < State->Retry.Attempts; ++attempt) {
-                if (target && HTTPGet(*target, State->Data)) break;
-                if (!Pause(State->Closing, State->Retry)) return;
+            const std::optional<THttpTarget> target = MakeHttpTarget(shared->Url, StartupHeaders());
+            for (int attempt = 0; attempt < shared->Retry.Attempts; ++attempt) {
+                if (target && HTTPGet(*target, shared->Data)) break;
+                if (!Pause(shared->Closing, shared->Retry)) return;
             }
-            if (State->Closing.load()) return;
+            if (shared->Closing.load()) return;
             // Fails at once when the window is gone: nothing is told then.
-            ::SendMessageW(State->HandOver, kHandOverMessage, 0, reinterpret_cast<LPARAM>(State.get()));
+            ::SendMessageW(shared->HandOver, kHandOverMessage, 0, reinterpret_cast<LPARAM>(shared.get()));
         });
     }).detach();
     return check;

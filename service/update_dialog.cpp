@@ -103,8 +103,8 @@ public:
             FLnkNote = std::make_unique<TLabel>(
                 TLabelArgs{Handle(), FNotice.Text, kLinkColor, FPalette.SurfaceBrush(), FPalette.Surface(), true});
             // The dialog stays open: the user may read the note first.
-            FLnkNote->OnClick = [Url = FNotice.Url] {
-                if (IsWebAddress(Url)) ShellOpen(Url);
+            FLnkNote->OnClick = [url = FNotice.Url] {
+                if (IsWebAddress(url)) ShellOpen(url);
             };
         }
         ApplyDpi(::GetDpiForWindow(Handle()), nullptr);
@@ -146,12 +146,8 @@ private:
         case WM_PAINT:
             Paint();
             return 0;
-        case WM_ERASEBKGND: {
-            RECT client{};
-            ::GetClientRect(Handle(), &client);
-            ::FillRect(reinterpret_cast<HDC>(WParam), &client, FPalette.SurfaceBrush());
-            return 1;
-        }
+        case WM_ERASEBKGND:
+            return FillClient(Handle(), reinterpret_cast<HDC>(WParam), FPalette.SurfaceBrush());
         case WM_CLOSE:
             Finish(false);
             return 0;

@@ -133,6 +133,20 @@ TEST_F(ServiceReplyTest, ClosingTheWindowDuringAPauseEndsTheRequests) {
     EXPECT_TRUE(form.FrmAutorun().Rows().empty());
 }
 
+TEST_F(ServiceReplyTest, AnAnswerThatArrivesAfterTheWindowClosedIsDropped) {
+    FStub.Script({{"paths",
+                   {{"/api.init.php",
+                     {{{"kind", "delay"},
+                       {"delay_ms", 1000},
+                       {"then", {{"kind", "reply"}, {"body", R"({"name_white":["ContosoReplyHidden"]})"}}}}}}}}});
+    TFrmQuillon form;
+    ASSERT_TRUE(PumpUntil([&] { return FStub.RequestsTo("/api.init.php").size() == 1; }));
+    ::SendMessageW(form.Handle(), WM_CLOSE, 0, 0);
+    PumpFor(2500ms);
+    EXPECT_TRUE(form.FrmAutorun().Rows().empty());
+    EXPECT_FALSE(Holds(form.NameWhite, kHidden));
+}
+
 TEST_F(ServiceReplyTest, AReplyThatArrivesAfterTheWindowWasReleasedReachesNothing) {
     const std::wstring download = TEndpointStub::Url(L"/download");
     FStub.Script({{"paths",
