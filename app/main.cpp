@@ -2,6 +2,7 @@
 
 #include "app/main_window.h"
 #include "app/single_instance.h"
+#include "platform/application.h"
 #include "platform/error_report.h"
 #include "i18n/translation.h"
 #include "platform/folders.h"
@@ -12,6 +13,8 @@
 
 int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int CmdShow) {
     using namespace quillon;
+    // Before any thread starts: the service is told this flag.
+    SetReportLeaksAtExit(true);
     // A second copy leaves at once, without a word.
     if (AnotherCopyRuns() || !ClaimSingleInstance()) return 0;
 

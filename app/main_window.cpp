@@ -5,6 +5,11 @@
 #include "platform/dpi.h"
 #include "theme/styled_button.h"
 #include "i18n/translation.h"
+#include "platform/application.h"
+#include "platform/utf8.h"
+#include "platform/web_addresses.h"
+
+#include <nlohmann/json.hpp>
 
 #include <utility>
 
@@ -16,11 +21,14 @@ constexpr DWORD kExStyle = WS_EX_CONTROLPARENT;
 // The header's tool bar draws its buttons with these corners (at 96 DPI).
 constexpr int kBtnHeadRadius = 4;
 
+// The product name, in every language: through both lookups a form's
+// caption takes.
+std::wstring Caption() { return Translate(TranslateFormCaption(L"Quillon")); }
+
 }  // namespace
 
 TFrmQuillon::TFrmQuillon() {
-    CreateFor(L"QuillonMainWindow", kExStyle, kStyle, {0, 0, 0, 0}, nullptr,
-              Translate(TranslateFormCaption(L"Quillon")).c_str());
+    CreateFor(L"QuillonMainWindow", kExStyle, kStyle, {0, 0, 0, 0}, nullptr, Caption().c_str());
 }
 
 void ApplyLanguageLayout(std::wstring_view Language) {
@@ -61,13 +69,17 @@ LRESULT TFrmQuillon::OnMessage(UINT Msg, WPARAM WParam, LPARAM LParam) {
     case WM_SYSCOLORCHANGE:
         ApplyPalette();
         break;
-    case WM_ERASEBKGND: {
-        RECT client{};
-        ::GetClientRect(Handle(), &client);
-        ::FillRect(reinterpret_cast<HDC>(WParam), &client, FPalette.SurfaceBrush());
-        return 1;
-    }
+    case WM_ERASEBKGND:
+        return FillClient(Handle(), reinterpret_cast<HDC>(WParam), FPalette.SurfaceBrush());
+    case WM_CLOSE:
+        // The application is ending from here on: the request stops at its
+        // next pause even while the window is still being taken down.
+        FUpdateCheck.Cancel();
+        break;
     case WM_DESTROY:
+        // However the window went, a reply still on its way must find
+        // nothing to fill.
+        FUpdateCheck.Cancel();
         ::PostQuitMessage(0);
         return 0;
     default:
@@ -78,6 +90,8 @@ LRESULT TFrmQuillon::OnMessage(UINT Msg, WPARAM WParam, LPARAM LParam) {
 
 void TFrmQuillon::FormCreate() {
     FThemeHelper = std::make_unique<TThemeHelper>(Handle(), FPalette);
+    // The update dialog is titled with it.
+    SetApplicationTitle(Caption());
     FDpi = DpiForWindow(Handle());
     PlaceOnMonitor();
     FFonts = TUiFonts(FDpi);
@@ -100,6 +114,26 @@ void TFrmQuillon::FormCreate() {
     FFrmAutorun = std::make_unique<TFrmAutorun>(Handle(), layout.Card, FDpi, FFonts, FPalette);
     FFrmAutorun->SetFilterLists(FileWhite, NameWhite, NameBlack);
     ApplyDpi(FDpi);
+    // The list stays empty until the service has answered or been given up.
+    FUpdateCheck = CheckUpdate(
+        kServiceEndpointUrl, [this](bool Close, const std::wstring& Reply) { ServiceReply(Close, Reply); },
+        kDialogOffset);
+}
+
+void TFrmQuillon::ServiceReply(bool Close, const std::wstring& Reply) {
+    if (Close) {
+        ::SendMessageW(Handle(), WM_CLOSE, 0, 0);
+        return;
+    }
+    // Never throws: text that is no JSON gives a discarded value, and only
+    // an object has members to merge.
+    const nlohmann::json reply = nlohmann::json::parse(Utf8FromWide(Reply), nullptr, false);
+    if (reply.is_object()) {
+        MergeFilterList(FileWhite, reply, "file_white");
+        MergeFilterList(NameWhite, reply, "name_white");
+        MergeFilterList(NameBlack, reply, "name_black");
+    }
+    FFrmAutorun->LoadAutorun();
 }
 
 void TFrmQuillon::PlaceOnMonitor() {

@@ -8,12 +8,14 @@
 #include "platform/ui_fonts.h"
 #include "platform/unique_handle.h"
 #include "platform/window.h"
+#include "service/update_check.h"
 #include "theme/palette.h"
 #include "theme/theme_helper.h"
 #include "view/autorun_frame.h"
 #include "view/filter_list.h"
 
 #include <memory>
+#include <string>
 
 namespace quillon {
 
@@ -37,6 +39,8 @@ public:
 
     // The home button: the only button of the header's tool bar.
     static constexpr int kBtnHome = 0;
+    // Pixels at 96 DPI by which the update dialog's notice row sits lower.
+    static constexpr int kDialogOffset = 10;
 
 private:
     LRESULT OnMessage(UINT Msg, WPARAM WParam, LPARAM LParam) override;
@@ -49,6 +53,10 @@ private:
     [[nodiscard]] TMainLayout Layout() const;
     // The colours changed (scheme, contrast): read them anew and repaint.
     void ApplyPalette();
+    // The service's reply, or the give-up: close when the user took the
+    // update, else the service's additions to the filter lists and the
+    // list's first fill.
+    void ServiceReply(bool Close, const std::wstring& Reply);
 
     UINT FDpi = 96;
     TUiFonts FFonts;
@@ -59,6 +67,9 @@ private:
     std::unique_ptr<TToolBar> FBtnHead;
     std::unique_ptr<TImgLogo> FImgLogo;
     std::unique_ptr<TFrmAutorun> FFrmAutorun;
+    // Last, so that it goes first: no reply reaches the frame or the lists
+    // once they are being released.
+    TUpdateCheck FUpdateCheck;
 };
 
 // Users of a language written from right to left expect the windows

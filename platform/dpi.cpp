@@ -60,4 +60,18 @@ bool IconTitleFontForDpi(LOGFONTW& Font, UINT Dpi, const TDpiFunctions& Function
     return true;
 }
 
+bool MessageFontForDpi(LOGFONTW& Font, UINT Dpi, const TDpiFunctions& Functions) {
+    NONCLIENTMETRICSW metrics{};
+    metrics.cbSize = sizeof metrics;
+    if (Functions.SystemParametersInfoForDpi) {
+        if (!Functions.SystemParametersInfoForDpi(SPI_GETNONCLIENTMETRICS, sizeof metrics, &metrics, 0, Dpi)) return false;
+        Font = metrics.lfMessageFont;
+        return true;
+    }
+    if (!::SystemParametersInfoW(SPI_GETNONCLIENTMETRICS, sizeof metrics, &metrics, 0)) return false;
+    Font = metrics.lfMessageFont;
+    Font.lfHeight = ::MulDiv(Font.lfHeight, static_cast<int>(Dpi), static_cast<int>(SystemDpi()));
+    return true;
+}
+
 }  // namespace quillon

@@ -47,4 +47,7 @@ int SystemMetricForDpi(int Index, UINT Dpi, const TDpiFunctions& Functions = TDp
 // The desktop's icon-title font at Dpi; false when the system gives none.
 bool IconTitleFontForDpi(LOGFONTW& Font, UINT Dpi, const TDpiFunctions& Functions = TDpiFunctions::System());
 
+// The font of message boxes at Dpi; false when the system gives none.
+bool MessageFontForDpi(LOGFONTW& Font, UINT Dpi, const TDpiFunctions& Functions = TDpiFunctions::System());
+
 }  // namespace quillon

@@ -14,14 +14,7 @@ struct TInternetTraits {
 };
 using UniqueInternet = UniqueHandle<TInternetTraits>;
 
-struct TUrlParts {
-    std::wstring Host;
-    std::wstring PathAndQuery;
-    INTERNET_PORT Port = 0;
-    bool Secure = false;
-};
-
-std::optional<TUrlParts> SplitUrl(const std::wstring& Url) {
+std::optional<THttpTarget> SplitUrl(const std::wstring& Url) {
     URL_COMPONENTS parts{};
     parts.dwStructSize = sizeof parts;
     parts.dwHostNameLength = static_cast<DWORD>(-1);
@@ -29,7 +22,7 @@ std::optional<TUrlParts> SplitUrl(const std::wstring& Url) {
     parts.dwExtraInfoLength = static_cast<DWORD>(-1);
     if (!::WinHttpCrackUrl(Url.c_str(), static_cast<DWORD>(Url.size()), 0, &parts)) return std::nullopt;
     if (parts.nScheme != INTERNET_SCHEME_HTTP && parts.nScheme != INTERNET_SCHEME_HTTPS) return std::nullopt;
-    TUrlParts split;
+    THttpTarget split;
     split.Host.assign(parts.lpszHostName, parts.dwHostNameLength);
     split.PathAndQuery.assign(parts.lpszUrlPath, parts.dwUrlPathLength);
     split.PathAndQuery.append(parts.lpszExtraInfo, parts.dwExtraInfoLength);
@@ -55,31 +48,45 @@ std::optional<std::string> ReadBody(HINTERNET Request) {
 
 }  // namespace
 
+std::optional<THttpTarget> MakeHttpTarget(const std::wstring& Url, const THttpHeaders& Headers) {
+    std::optional<THttpTarget> target = SplitUrl(Url);
+    if (!target) return std::nullopt;
+    for (const auto& [name, value] : Headers) {
+        if (!target->HeaderBlock.empty()) target->HeaderBlock += L"\r\n";
+        target->HeaderBlock += name + L": " + value;
+    }
+    return target;
+}
+
 std::optional<THttpResponse> HttpRequest(const wchar_t* Verb, const std::wstring& Url, const THttpHeaders& Headers,
                                          std::string_view Body, const THttpOptions& Options) {
-    const std::optional<TUrlParts> url = SplitUrl(Url);
-    if (!url) return std::nullopt;
+    const std::optional<THttpTarget> target = MakeHttpTarget(Url, Headers);
+    if (!target) return std::nullopt;
+    return HttpRequest(Verb, *target, Body, Options);
+}
+
+std::optional<THttpResponse> HttpRequest(const wchar_t* Verb, const THttpTarget& Target, std::string_view Body,
+                                         const THttpOptions& Options) {
     // No agent name: the request carries no User-Agent of ours.
     const UniqueInternet session(
         ::WinHttpOpen(nullptr, WINHTTP_ACCESS_TYPE_DEFAULT_PROXY, WINHTTP_NO_PROXY_NAME, WINHTTP_NO_PROXY_BYPASS, 0));
     if (!session) return std::nullopt;
     const int timeout = static_cast<int>(Options.TimeoutMs);
     ::WinHttpSetTimeouts(session.get(), 0, timeout, timeout, timeout);
-    const UniqueInternet connection(::WinHttpConnect(session.get(), url->Host.c_str(), url->Port, 0));
+    const UniqueInternet connection(::WinHttpConnect(session.get(), Target.Host.c_str(), Target.Port, 0));
     if (!connection) return std::nullopt;
-    const UniqueInternet request(::WinHttpOpenRequest(connection.get(), Verb, url->PathAndQuery.c_str(), nullptr,
+    const UniqueInternet request(::WinHttpOpenRequest(connection.get(), Verb, Target.PathAndQuery.c_str(), nullptr,
                                                       WINHTTP_NO_REFERER, WINHTTP_DEFAULT_ACCEPT_TYPES,
-                                                      url->Secure ? WINHTTP_FLAG_SECURE : 0));
+                                                      Target.Secure ? WINHTTP_FLAG_SECURE : 0));
     if (!request) return std::nullopt;
     DWORD redirects = Options.MaxRedirects;
     ::WinHttpSetOption(request.get(), WINHTTP_OPTION_MAX_HTTP_AUTOMATIC_REDIRECTS, &redirects, sizeof redirects);
 
-    for (const auto& [name, value] : Headers) {
-        const std::wstring line = name + L": " + value;
-        if (!::WinHttpAddRequestHeaders(request.get(), line.c_str(), static_cast<DWORD>(line.size()),
-                                        WINHTTP_ADDREQ_FLAG_ADD)) {
-            return std::nullopt;
-        }
+    // One call adds them all, in order.
+    if (!Target.HeaderBlock.empty() &&
+        !::WinHttpAddRequestHeaders(request.get(), Target.HeaderBlock.c_str(),
+                                    static_cast<DWORD>(Target.HeaderBlock.size()), WINHTTP_ADDREQ_FLAG_ADD)) {
+        return std::nullopt;
     }
     void* data = Body.empty() ? WINHTTP_NO_REQUEST_DATA : const_cast<char*>(Body.data());
     const auto size = static_cast<DWORD>(Body.size());

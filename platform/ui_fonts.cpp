@@ -18,6 +18,11 @@ LOGFONTW IconTitleLogFont(UINT Dpi) {
     return font;
 }
 
+LOGFONTW MessageLogFont(UINT Dpi) {
+    LOGFONTW font{};
+    return MessageFontForDpi(font, Dpi) ? font : IconTitleLogFont(Dpi);
+}
+
 TUiFonts::TUiFonts(UINT Dpi) {
     LOGFONTW font = IconTitleLogFont(Dpi);
     FNormal.reset(::CreateFontIndirectW(&font));

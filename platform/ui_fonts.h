@@ -24,5 +24,8 @@ private:
 
 // The icon-title font as the desktop defines it for Dpi.
 LOGFONTW IconTitleLogFont(UINT Dpi);
+// The font of the system's message boxes at Dpi; the icon-title font
+// should the system not say.
+LOGFONTW MessageLogFont(UINT Dpi);
 
 }  // namespace quillon

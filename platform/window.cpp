@@ -34,6 +34,13 @@ void MoveWindowTo(HWND Wnd, const RECT& Rect) {
     ::MoveWindow(Wnd, Rect.left, Rect.top, Rect.right - Rect.left, Rect.bottom - Rect.top, TRUE);
 }
 
+LRESULT FillClient(HWND Wnd, HDC Dc, HBRUSH Brush) {
+    RECT client{};
+    ::GetClientRect(Wnd, &client);
+    ::FillRect(Dc, &client, Brush);
+    return 1;
+}
+
 LRESULT TWindow::OnMessage(UINT Msg, WPARAM WParam, LPARAM LParam) {
     return ::DefWindowProcW(FHandle, Msg, WParam, LParam);
 }

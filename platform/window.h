@@ -36,4 +36,8 @@ private:
 // Places a child window at Rect, in its parent's client coordinates.
 void MoveWindowTo(HWND Wnd, const RECT& Rect);
 
+// Paints Wnd's whole client area on Dc with Brush: a WM_ERASEBKGND in one
+// colour. Returns 1, the answer to that message.
+LRESULT FillClient(HWND Wnd, HDC Dc, HBRUSH Brush);
+
 }  // namespace quillon

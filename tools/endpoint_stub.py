@@ -10,7 +10,11 @@ drives it with the same HTTP client the product uses:
 
     POST /__stub/reset            forget the script and the recorded requests
     POST /__stub/script           replace the script (JSON, below)
-    GET  /__stub/requests         the recorded requests, oldest first (JSON)
+    GET  /__stub/requests         the recorded requests, oldest first (JSON):
+                                  method, path, headers, body, "time" (when
+                                  it came) and "answered" (when the stub had
+                                  sent its answer or closed the connection),
+                                  both in seconds since 1970
 
 A script maps a request path (without its query) to a list of steps, used
 one per request to that path; the last step of a list is used again once
@@ -85,6 +89,13 @@ class Handler(BaseHTTPRequestHandler):
 
     def log_message(self, *args):
         pass
+
+    def setup(self):
+        super().setup()
+        # The head and the body go out as separate writes; without this the
+        # body would wait for the client's delayed acknowledgement (some
+        # 40 ms), and the answer would arrive later than the stub says.
+        self.connection.setsockopt(socket.IPPROTO_TCP, socket.TCP_NODELAY, 1)
 
     def _body(self):
         length = int(self.headers.get("Content-Length") or 0)
@@ -162,14 +173,19 @@ class Handler(BaseHTTPRequestHandler):
         path = self.path.split("?", 1)[0]
         if path.startswith(CONTROL):
             return self._control(path, body)
-        self.server.stub.record({
+        entry = {
             "method": self.command,
             "path": self.path,
             "headers": [[name, value] for name, value in self.headers.items()],
             "body": body.decode("utf-8", errors="replace"),
             "time": time.time(),
-        })
-        return self._serve(self.server.stub.next_step(path))
+        }
+        self.server.stub.record(entry)
+        try:
+            return self._serve(self.server.stub.next_step(path))
+        finally:
+            with self.server.stub.lock:
+                entry["answered"] = time.time()
 
     do_GET = do_POST = do_PUT = do_HEAD = _handle
 

@@ -4,7 +4,8 @@
 #   screenshot.sh EXE OUT.png [DPI] [LANG] [KEYS]
 # DPI (default 96) is set in the prefix as the desktop's LogPixels; LANG
 # (default: the caller's) chooses the user's locale; KEYS (for example F5)
-# are typed into the list before the screenshot.
+# are typed into the list before the screenshot. When the program shows more
+# than its main window (the update dialog), the whole screen is taken.
 set -euo pipefail
 exe=$(realpath "$1")
 out=$2
@@ -35,13 +36,15 @@ wineserver -k >/dev/null 2>&1 || true
 wineserver -w >/dev/null 2>&1 || true
 
 wine "$exe" </dev/null >/dev/null 2>&1 &
+windows() { xwininfo -root -tree 2>/dev/null | awk '/"Quillon": \("quillon.exe"/ {print $1}'; }
 window=""
 for _ in $(seq 100); do
-  window=$(xwininfo -root -tree 2>/dev/null | awk '/"Quillon": \("quillon.exe"/ {print $1; exit}')
+  window=$(windows | head -1)
   [ -n "$window" ] && break
   sleep 0.1
 done
-sleep 1.5  # let the first paint finish
+sleep 1.5  # let the first paint finish, and the reply come
+if [ "$(windows | wc -l)" -gt 1 ]; then window=""; fi
 if [ -n "$window" ] && [ -n "$keys" ]; then
   # Into the list: a click in its empty lower part gives it the focus.
   xdotool mousemove --window "$window" 200 300 click 1 key $keys

@@ -26,6 +26,12 @@ void TButton::SetDown(bool Down) {
     ::SendMessageW(Handle(), BM_SETCHECK, Down ? BST_CHECKED : BST_UNCHECKED, 0);
 }
 
+void TButton::SetDefault(bool Default) const {
+    // The style of a painted button must stay owner draw.
+    if (FPainter) return;
+    ::SendMessageW(Handle(), BM_SETSTYLE, Default ? BS_DEFPUSHBUTTON : BS_PUSHBUTTON, TRUE);
+}
+
 bool TButton::Down() const { return FPainter ? FDown : ::SendMessageW(Handle(), BM_GETCHECK, 0, 0) == BST_CHECKED; }
 
 std::optional<LRESULT> TButton::OnCommand(WORD Code, WORD) {

@@ -31,6 +31,9 @@ public:
     std::function<void()> OnClick;
 
     void SetDown(bool Down);
+    // The default button of its window shows so (a heavier frame): the one
+    // that Enter presses. A painted button draws what it draws.
+    void SetDefault(bool Default) const;
     [[nodiscard]] bool Down() const;
     // What a painter is told now (hot, down, focused...).
     [[nodiscard]] bool Hot() const noexcept { return FHot; }

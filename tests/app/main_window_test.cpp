@@ -3,6 +3,7 @@
 #include "app/main_window.h"
 #include "app/message_loop.h"
 #include "i18n/translation.h"
+#include "tests/support/endpoint_stub.h"
 #include "tests/support/window_test.h"
 #include "view/list_images.h"
 
@@ -46,7 +47,11 @@ int RowHeight(HWND List) {
     return row.bottom - row.top;
 }
 
-class MainWindowTest : public test::WindowTest {};
+class MainWindowTest : public test::WindowTest {
+protected:
+    // Each window asks the service at start: the stub answers with nothing.
+    const test::TEndpointStub FStub;
+};
 
 TEST_F(MainWindowTest, LaysOutTheHeaderTheLogoAndTheFrameAt96Dpi) {
     TFrmQuillon form;

@@ -2,83 +2,27 @@
 // silently, and closing the window ends the program with exit code 0.
 #include "app/single_instance.h"
 #include "platform/unique_handle.h"
-#include "tests/support/test_files.h"
+#include "tests/support/endpoint_stub.h"
+#include "tests/support/quillon_process.h"
 
 #include <gtest/gtest.h>
 #include <windows.h>
 
-#include <cstdlib>
 #include <string>
 
 namespace quillon {
 namespace {
 
-constexpr wchar_t kMainClass[] = L"QuillonMainWindow";
-
-std::wstring QuillonExe() { return test::WindowsPathFromEnvironment(L"QUILLON_EXE"); }
-
-struct TProcess {
-    UniqueKernelHandle Process;
-    DWORD Id = 0;
-};
-
-TProcess Start(const std::wstring& Exe) {
-    std::wstring command = L"\"" + Exe + L"\"";
-    STARTUPINFOW startup{};
-    startup.cb = sizeof(startup);
-    PROCESS_INFORMATION info{};
-    TProcess result;
-    if (!::CreateProcessW(Exe.c_str(), command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &info)) {
-        ADD_FAILURE() << "CreateProcessW failed: " << ::GetLastError();
-        return result;
-    }
-    ::CloseHandle(info.hThread);
-    result.Process.reset(info.hProcess);
-    result.Id = info.dwProcessId;
-    return result;
-}
-
-struct TWindowSearch {
-    DWORD ProcessId;
-    int Count = 0;
-    HWND Found = nullptr;
-};
-
-BOOL CALLBACK CountMainWindows(HWND Wnd, LPARAM Param) {
-    auto& search = *reinterpret_cast<TWindowSearch*>(Param);
-    wchar_t cls[64]{};
-    ::GetClassNameW(Wnd, cls, 64);
-    DWORD owner = 0;
-    ::GetWindowThreadProcessId(Wnd, &owner);
-    if (std::wstring(cls) == kMainClass && (search.ProcessId == 0 || owner == search.ProcessId)) {
-        ++search.Count;
-        search.Found = Wnd;
-    }
-    return TRUE;
-}
-
-TWindowSearch FindMainWindows(DWORD ProcessId) {
-    TWindowSearch search{ProcessId};
-    ::EnumWindows(&CountMainWindows, reinterpret_cast<LPARAM>(&search));
-    return search;
-}
-
-HWND WaitForMainWindow(DWORD ProcessId) {
-    for (int i = 0; i < 300; ++i) {
-        if (HWND found = FindMainWindows(ProcessId).Found) return found;
-        ::Sleep(50);
-    }
-    return nullptr;
-}
-
-DWORD ExitCodeAfter(HANDLE Process, DWORD Milliseconds) {
-    if (::WaitForSingleObject(Process, Milliseconds) != WAIT_OBJECT_0) return STILL_ACTIVE;
-    DWORD code = STILL_ACTIVE;
-    ::GetExitCodeProcess(Process, &code);
-    return code;
-}
+using test::ExitCodeAfter;
+using test::FindMainWindows;
+using test::QuillonExe;
+using test::Start;
+using test::TProcess;
+using test::WaitForMainWindow;
 
 TEST(SingleInstance, ASecondCopyEndsAtOnceAndTheFirstEndsWithCodeZero) {
+    // The program asks the stub at start; this test wants no offer.
+    const test::TEndpointStub stub;
     const std::wstring exe = QuillonExe();
     ASSERT_FALSE(exe.empty()) << "QUILLON_EXE is not set";
 

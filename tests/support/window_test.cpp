@@ -34,4 +34,18 @@ void PumpMessages() {
     }
 }
 
+bool PumpUntil(const std::function<bool()>& Done, std::chrono::milliseconds Timeout) {
+    const auto until = std::chrono::steady_clock::now() + Timeout;
+    while (!Done()) {
+        if (std::chrono::steady_clock::now() >= until) return Done();
+        ::MsgWaitForMultipleObjects(0, nullptr, FALSE, 10, QS_ALLINPUT);
+        PumpMessages();
+    }
+    return true;
+}
+
+void PumpFor(std::chrono::milliseconds Time) {
+    PumpUntil([] { return false; }, Time);
+}
+
 }  // namespace quillon::test

@@ -6,6 +6,8 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 
+#include <chrono>
+#include <functional>
 #include <ostream>
 #include <string>
 
@@ -35,5 +37,11 @@ RECT RectInParent(HWND Wnd);
 
 // Dispatches the messages waiting in this thread's queue.
 void PumpMessages();
+
+// Dispatches this thread's messages (and the messages other threads send
+// it) until Done says so or Timeout has passed; Done's last answer.
+bool PumpUntil(const std::function<bool()>& Done, std::chrono::milliseconds Timeout = std::chrono::seconds(20));
+// Dispatches this thread's messages for a while.
+void PumpFor(std::chrono::milliseconds Time);
 
 }  // namespace quillon::test

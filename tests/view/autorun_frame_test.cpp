@@ -5,6 +5,7 @@
 #include "platform/registry.h"
 #include "autorun/approved_state.h"
 #include "platform/unique_handle.h"
+#include "tests/support/endpoint_stub.h"
 #include "tests/support/window_test.h"
 #include "view/list_images.h"
 
@@ -49,6 +50,8 @@ protected:
         return found == rows.end() ? -1 : static_cast<int>(found - rows.begin());
     }
 
+    // Each window asks the service at start: the stub answers with nothing.
+    const test::TEndpointStub FStub;
     const std::wstring FName = L"FrameTestSvc" + std::to_wstring(::GetCurrentProcessId());
     UniqueServiceHandle FManager;
     UniqueServiceHandle FService;
