@@ -14,6 +14,7 @@
 #include "platform/folders.h"
 #include "platform/gdiplus_session.h"
 #include "tests/support/endpoint_stub.h"
+#include "tools/bench/bare_enumeration.h"
 
 #include <commctrl.h>
 #include <windows.h>
@@ -37,21 +38,13 @@ double UnixSeconds() {
     return static_cast<double>(ticks - 116444736000000000ULL) / 1e7;
 }
 
-void Pump() {
-    MSG msg{};
-    while (::PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
-        ::TranslateMessage(&msg);
-        ::DispatchMessageW(&msg);
-    }
-}
-
 // Until the window's list has rows: the reply arrived and was handled.
 bool WaitForRows(TFrmQuillon& Form) {
     const auto until = std::chrono::steady_clock::now() + std::chrono::seconds(30);
     while (Form.FrmAutorun().Rows().empty()) {
         if (std::chrono::steady_clock::now() > until) return false;
         ::MsgWaitForMultipleObjects(0, nullptr, FALSE, 1, QS_ALLINPUT);
-        Pump();
+        bench::PumpMessages();
     }
     return true;
 }
@@ -67,7 +60,7 @@ double RefreshAlone(const TEndpointStub& Stub) {
     HoldReplies(Stub);
     TFrmQuillon form;
     form.Show(SW_SHOWNORMAL);
-    Pump();
+    bench::PumpMessages();
     const double start = UnixSeconds();
     form.FrmAutorun().LoadAutorun();
     ::UpdateWindow(form.FrmAutorun().ListAutorun().Handle());
