@@ -109,6 +109,25 @@ void TFrmAutorun::SetFilterLists(const TFilterList& FileWhite, const TFilterList
 }
 
 void TFrmAutorun::LoadAutorun() {
+    // A message taken during a wait inside a refresh (the service's reply
+    // is sent from another thread) can ask for another: it runs once this
+    // one is done, never inside it.
+    if (FRefreshing) {
+        FRefreshAgain = true;
+        return;
+    }
+    FRefreshing = true;
+    struct TRefreshing {
+        bool& Flag;
+        ~TRefreshing() { Flag = false; }
+    } const refreshing{FRefreshing};
+    do {
+        FRefreshAgain = false;
+        RefreshOnce();
+    } while (FRefreshAgain);
+}
+
+void TFrmAutorun::RefreshOnce() {
     // Raises before any row is touched when a source fails.
     CollectAutoruns(AutorunList);
     // The list keeps its selection by position, and rows above it may go.

@@ -93,6 +93,7 @@ private:
     // again where it stands now, or no selection when it has gone. The
     // switch button keeps describing that entry.
     void ReselectAfterRefresh(const std::optional<TAutorunItem>& Selected);
+    void RefreshOnce();
 
     UINT FDpi;
     const TUiFonts& FFonts;
@@ -108,6 +109,8 @@ private:
     TFilterLists FFilters;
     bool FSwitching = false;
     bool FReselecting = false;
+    bool FRefreshing = false;
+    bool FRefreshAgain = false;
 };
 
 }  // namespace quillon
