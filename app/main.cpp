@@ -3,6 +3,7 @@
 #include "app/main_window.h"
 #include "app/message_loop.h"
 #include "app/single_instance.h"
+#include "platform/crash_handlers.h"
 #include "platform/error_report.h"
 #include "i18n/translation.h"
 #include "platform/folders.h"
@@ -12,6 +13,9 @@
 
 int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int CmdShow) {
     using namespace quillon;
+    // Before anything can fail: whatever fails from here on ends in the
+    // error report.
+    InstallCrashHandlers();
     // A second copy leaves at once, without a word.
     if (AnotherCopyRuns()) return 0;
     ClaimSingleInstance();

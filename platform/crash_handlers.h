@@ -1,0 +1,14 @@
+#pragma once
+// Catches what the program's own catch blocks cannot: structured exceptions
+// (access violations, stack overflows, division by zero) on any thread,
+// std::terminate (an exception that leaves a thread or a noexcept
+// function), the C runtime's invalid-parameter and pure-call handlers, a
+// pure virtual call in our own code, and abort. Each ends in the error
+// report (error_report.h).
+
+namespace quillon {
+
+// Call once, first thing in the program, on its main thread.
+void InstallCrashHandlers() noexcept;
+
+}  // namespace quillon
