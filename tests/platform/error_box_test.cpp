@@ -24,9 +24,7 @@ namespace {
 
 using namespace std::chrono_literals;
 
-// Checks the box and presses its only button the way TaskDialog expects:
-// TDM_CLICK_BUTTON with the button's id, which works whether the buttons are
-// controls of their own or drawn inside the dialog.
+// Checks the box and presses its only button.
 void CheckAndCloseBox(HWND Box, const std::wstring& Text) {
     const std::vector<HWND> buttons = test::ButtonsOf(Box);
     ASSERT_EQ(buttons.size(), 1u);
@@ -35,7 +33,7 @@ void CheckAndCloseBox(HWND Box, const std::wstring& Text) {
     for (HWND child : test::ChildWindows(Box))
         contentShown = contentShown || test::WindowText(child) == ErrorBoxContent(Text);
     EXPECT_TRUE(contentShown) << "no control shows the error text";
-    ::PostMessageW(Box, TDM_CLICK_BUTTON, static_cast<WPARAM>(::GetDlgCtrlID(buttons.front())), 0);
+    test::PressButton(Box, buttons.front());
 }
 
 TEST(ErrorBox, ShowsTheErrorWithOneCloseButtonAndReturnsWhenClosed) {
