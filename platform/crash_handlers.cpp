@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <cstdlib>
 #include <exception>
+#include <mutex>
 
 #include "platform/error_report.h"
 #include "platform/failure_report.h"
@@ -121,11 +122,21 @@ void SetRuntimeHandlers() {
 
 }  // namespace
 
+void InstallExceptionFilters() noexcept try {
+    // Once only: a second first-chance handler would take an overflow twice.
+    static std::once_flag once;
+    std::call_once(once, [] {
+        StartOverflowReporter();
+        ::AddVectoredExceptionHandler(1, &OnFirstChanceException);
+        ::SetUnhandledExceptionFilter(&OnUnhandledException);
+    });
+} catch (...) {
+    // No thread to be had for call_once; a fault goes to the system then.
+}
+
 void InstallCrashHandlers() noexcept {
     PrepareStackWalker();
-    StartOverflowReporter();
-    ::AddVectoredExceptionHandler(1, &OnFirstChanceException);
-    ::SetUnhandledExceptionFilter(&OnUnhandledException);
+    InstallExceptionFilters();
     std::set_terminate(&OnTerminate);
     SetRuntimeHandlers();
     std::signal(SIGABRT, &OnAbort);

@@ -11,4 +11,12 @@ namespace quillon {
 // Call once, first thing in the program, on its main thread.
 void InstallCrashHandlers() noexcept;
 
+// The part of InstallCrashHandlers for structured exceptions: the filter
+// for unhandled ones, and the first-chance handler for stack overflows.
+// Making a report calls it too, before the state of the process is read:
+// the thread that reads it relies on the filter to end it alone if it
+// faults, and a report can come before InstallCrashHandlers has run. Only
+// the first call does anything.
+void InstallExceptionFilters() noexcept;
+
 }  // namespace quillon

@@ -4,6 +4,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/crash_handlers.h"
 #include "platform/error_box.h"
 #include "platform/error_report_format.h"
 #include "platform/error_reporter.h"
@@ -84,6 +85,7 @@ TErrorReport MakeReport(const TFailure& Failure, const std::optional<TProcessSta
     // make another.
     if (::TlsGetValue(kReportingSlot)) EndProcessNow();
     ::TlsSetValue(kReportingSlot, reinterpret_cast<void*>(1));
+    InstallExceptionFilters();
 
     TErrorReport report;
     try {

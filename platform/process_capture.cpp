@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cstring>
 #include <memory>
+#include <mutex>
 
 #include "platform/process_state_text.h"
 #include "platform/stack_walker.h"
@@ -146,7 +147,15 @@ TThreadStack CaptureOtherThread(DWORD ThreadId, std::vector<char>& Stack) {
 struct TCaptureJob {
     DWORD FailedThreadId = 0;
     CONTEXT Context{};
+    // The best state read so far; the thread may end or hang at any point.
+    std::mutex Lock;
     std::optional<TProcessState> State;
+
+    void Publish(const TProcessState& Read) {
+        TProcessState copy = Read;  // allocated before the lock is taken
+        std::lock_guard lock(Lock);
+        State = std::move(copy);
+    }
 };
 
 DWORD WINAPI RunCaptureJob(void* Parameter) {
@@ -154,9 +163,12 @@ DWORD WINAPI RunCaptureJob(void* Parameter) {
     TCaptureJob& job = **owner;
     ::TlsSetValue(kCaptureThreadSlot, &job);
     try {
-        job.State = CaptureProcessState(job.FailedThreadId, job.Context);
+        TProcessState state = CaptureProcessState(job.FailedThreadId, job.Context);
+        job.Publish(state);
+        NameStackFrames(state);
+        job.Publish(state);
     } catch (...) {
-        // Out of memory, most likely: the report goes without the state.
+        // Out of memory, most likely: the report goes with what was read.
     }
     return 0;
 }
@@ -197,8 +209,13 @@ std::optional<TProcessState> CaptureProcessStateWithin(DWORD FailedThreadId, con
         delete parameter;
         return std::nullopt;
     }
-    if (::WaitForSingleObject(thread.get(), TimeoutMs) != WAIT_OBJECT_0) return std::nullopt;
+    ::WaitForSingleObject(thread.get(), TimeoutMs);
+    std::lock_guard lock(job->Lock);
     return std::move(job->State);
+}
+
+void NameStackFrames(TProcessState& State) {
+    for (TThreadStack& thread : State.Threads) NameFrames(thread.Frames);
 }
 
 bool IsCaptureThread() noexcept { return ::TlsGetValue(kCaptureThreadSlot) != nullptr; }

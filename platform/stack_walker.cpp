@@ -130,11 +130,17 @@ std::vector<TStackFrame> WalkStack(HANDLE Thread, const CONTEXT& Context, const 
         if (frame.AddrPC.Offset == 0) break;
         TStackFrame found;
         found.Address = frame.AddrPC.Offset;
-        Name(dbgHelp, found, !frames.empty());
         frames.push_back(std::move(found));
     }
     gReader = nullptr;
     return frames;
+}
+
+void NameFrames(std::vector<TStackFrame>& Frames) {
+    std::lock_guard lock(gLock);
+    TDbgHelp& dbgHelp = DbgHelp();
+    if (!ReadySymbols(dbgHelp)) return;
+    for (std::size_t at = 0; at < Frames.size(); ++at) Name(dbgHelp, Frames[at], at > 0);
 }
 
 }  // namespace quillon

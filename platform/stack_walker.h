@@ -24,10 +24,15 @@ using TMemoryReader = std::function<bool(std::uint64_t Address, void* Buffer, st
 void PrepareStackWalker() noexcept;
 
 // The frames of the thread whose registers are Context, innermost first, at
-// most MaxFrames of them; the stack is read through Read. Empty when dbghelp
-// is missing. dbghelp serves one caller at a time: calls from several
-// threads take turns.
+// most MaxFrames of them, without names; the stack is read through Read.
+// Empty when dbghelp is missing. dbghelp serves one caller at a time: calls
+// from several threads take turns.
 std::vector<TStackFrame> WalkStack(HANDLE Thread, const CONTEXT& Context, const TMemoryReader& Read,
                                    std::size_t MaxFrames);
+
+// Names the frames of one stack where symbols exist. Apart from the walk
+// because reading debug information is what most often fails: Wine's
+// reader faults on some of what GCC writes.
+void NameFrames(std::vector<TStackFrame>& Frames);
 
 }  // namespace quillon
