@@ -35,15 +35,22 @@ UniqueSnapshot Snapshot(DWORD What) {
     return UniqueSnapshot();
 }
 
+// Calls Each for every entry of a Toolhelp snapshot of kind What, read with
+// the snapshot's First and Next functions.
+template <typename TEntry, typename TFirst, typename TNext, typename TEach>
+void ForEachEntry(DWORD What, TFirst First, TNext Next, TEach Each) {
+    const UniqueSnapshot snapshot = Snapshot(What);
+    TEntry entry{};
+    entry.dwSize = sizeof entry;
+    for (BOOL more = snapshot && First(snapshot.get(), &entry); more; more = Next(snapshot.get(), &entry)) Each(entry);
+}
+
 std::vector<TModuleEntry> ListModules() {
     std::vector<TModuleEntry> modules;
-    const UniqueSnapshot snapshot = Snapshot(TH32CS_SNAPMODULE);
-    MODULEENTRY32W entry{};
-    entry.dwSize = sizeof entry;
-    for (BOOL more = snapshot && ::Module32FirstW(snapshot.get(), &entry); more;
-         more = ::Module32NextW(snapshot.get(), &entry)) {
-        modules.push_back({reinterpret_cast<std::uintptr_t>(entry.modBaseAddr), entry.modBaseSize, entry.szExePath});
-    }
+    ForEachEntry<
+        MODULEENTRY32W>(TH32CS_SNAPMODULE, ::Module32FirstW, ::Module32NextW, [&](const MODULEENTRY32W& Entry) {
+        modules.push_back({reinterpret_cast<std::uintptr_t>(Entry.modBaseAddr), Entry.modBaseSize, Entry.szExePath});
+    });
     std::sort(modules.begin(), modules.end(),
               [](const TModuleEntry& Left, const TModuleEntry& Right) { return Left.Base < Right.Base; });
     return modules;
@@ -51,25 +58,18 @@ std::vector<TModuleEntry> ListModules() {
 
 std::vector<TProcessEntry> ListProcesses() {
     std::vector<TProcessEntry> processes;
-    const UniqueSnapshot snapshot = Snapshot(TH32CS_SNAPPROCESS);
-    PROCESSENTRY32W entry{};
-    entry.dwSize = sizeof entry;
-    for (BOOL more = snapshot && ::Process32FirstW(snapshot.get(), &entry); more;
-         more = ::Process32NextW(snapshot.get(), &entry)) {
-        processes.push_back({entry.th32ProcessID, entry.szExeFile});
-    }
+    ForEachEntry<PROCESSENTRY32W>(TH32CS_SNAPPROCESS, ::Process32FirstW, ::Process32NextW,
+                                  [&](const PROCESSENTRY32W& Entry) {
+                                      processes.push_back({Entry.th32ProcessID, Entry.szExeFile});
+                                  });
     return processes;
 }
 
 std::vector<DWORD> ListOwnThreads() {
     std::vector<DWORD> threads;
-    const UniqueSnapshot snapshot = Snapshot(TH32CS_SNAPTHREAD);
-    THREADENTRY32 entry{};
-    entry.dwSize = sizeof entry;
-    for (BOOL more = snapshot && ::Thread32First(snapshot.get(), &entry); more;
-         more = ::Thread32Next(snapshot.get(), &entry)) {
-        if (entry.th32OwnerProcessID == ::GetCurrentProcessId()) threads.push_back(entry.th32ThreadID);
-    }
+    ForEachEntry<THREADENTRY32>(TH32CS_SNAPTHREAD, ::Thread32First, ::Thread32Next, [&](const THREADENTRY32& Entry) {
+        if (Entry.th32OwnerProcessID == ::GetCurrentProcessId()) threads.push_back(Entry.th32ThreadID);
+    });
     return threads;
 }
 

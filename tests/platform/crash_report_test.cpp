@@ -102,15 +102,7 @@ void ExpectOneBoxThatEndsTheProgram(const TRun& Run) {
 }
 
 // The lines of a report, and the indented lines under one of its headings.
-std::vector<std::string> Lines(const std::string& Text) {
-    std::vector<std::string> lines;
-    for (std::size_t at = 0; at < Text.size();) {
-        const std::size_t end = Text.find("\r\n", at);
-        lines.push_back(Text.substr(at, end - at));
-        at = end == std::string::npos ? Text.size() : end + 2;
-    }
-    return lines;
-}
+std::vector<std::string> Lines(const std::string& Text) { return test::SplitLines<std::string>(Text, "\r\n"); }
 
 std::string Section(const std::string& Report, const std::string& Heading) {
     std::string section;

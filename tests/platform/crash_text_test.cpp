@@ -11,6 +11,7 @@
 
 #include "platform/failure_text.h"
 #include "platform/process_state_text.h"
+#include "tests/platform/error_report_test_support.h"
 
 namespace quillon {
 namespace {
@@ -80,15 +81,7 @@ TEST(ProcessStateText, AnAddressIsPlacedInItsModule) {
     EXPECT_EQ(AddressInModule({}, 0x10), L"0x0000000000000010");
 }
 
-std::vector<std::wstring> Lines(const std::wstring& Text) {
-    std::vector<std::wstring> lines;
-    for (std::size_t at = 0; at < Text.size();) {
-        const std::size_t end = Text.find(L'\n', at);
-        lines.push_back(Text.substr(at, end - at));
-        at = end == std::wstring::npos ? Text.size() : end + 1;
-    }
-    return lines;
-}
+std::vector<std::wstring> Lines(const std::wstring& Text) { return test::SplitLines<std::wstring>(Text, L"\n"); }
 
 TEST(ProcessStateText, TheStateReadsRegistersThreadsModulesAndProcesses) {
     TProcessState state;

@@ -39,15 +39,7 @@ std::string Report(std::wstring_view Text, std::string_view Version = "1.0.0.1")
     return FormatErrorReport({Text, At(2024, 11, 30, 23, 59, 58), Version, 77});
 }
 
-std::vector<std::string> Lines(const std::string& Bytes) {
-    std::vector<std::string> result;
-    for (std::size_t at = 0; at < Bytes.size();) {
-        const std::size_t end = Bytes.find("\r\n", at);
-        result.push_back(Bytes.substr(at, end - at));
-        at = end == std::string::npos ? Bytes.size() : end + 2;
-    }
-    return result;
-}
+std::vector<std::string> Lines(const std::string& Bytes) { return test::SplitLines<std::string>(Bytes, "\r\n"); }
 
 TEST(ErrorReportFormat, ReportCarriesTextTimeVersionThreadAndSignature) {
     const std::wstring text = L"The specified path was not found";

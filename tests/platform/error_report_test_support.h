@@ -47,6 +47,18 @@ inline void WriteBytes(const std::filesystem::path& Path, const std::string& Byt
     std::ofstream(Path, std::ios::binary) << Bytes;
 }
 
+// Text cut at every Break; no line after a final Break.
+template <typename TText>
+std::vector<TText> SplitLines(const TText& Text, const TText& Break) {
+    std::vector<TText> lines;
+    for (std::size_t at = 0; at < Text.size();) {
+        const std::size_t end = Text.find(Break, at);
+        lines.push_back(Text.substr(at, end - at));
+        at = end == TText::npos ? Text.size() : end + Break.size();
+    }
+    return lines;
+}
+
 inline bool IsValidUtf8(const std::string& Bytes) {
     if (Bytes.empty()) return true;
     return ::MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, Bytes.data(), static_cast<int>(Bytes.size()), nullptr,
