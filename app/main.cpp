@@ -2,6 +2,7 @@
 
 #include "app/main_window.h"
 #include "app/single_instance.h"
+#include "platform/crash_handlers.h"
 #include "platform/application.h"
 #include "platform/error_report.h"
 #include "i18n/translation.h"
@@ -13,6 +14,9 @@
 
 int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int CmdShow) {
     using namespace quillon;
+    // Before anything can fail: whatever fails from here on ends in the
+    // error report.
+    InstallCrashHandlers();
     // Before any thread starts: the service is told this flag.
     SetReportLeaksAtExit(true);
     // A second copy leaves at once, without a word.

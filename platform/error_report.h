@@ -1,7 +1,12 @@
 #pragma once
 // The one place an error that escapes an event handler, the message loop or
-// a thread ends up: the report is appended to bugreport.txt beside the
-// program, a box tells the user, and the process ends with exit code 1.
+// a thread ends up: the report (the error, the stack of every thread, the
+// failing thread's registers, the modules and the processes) is appended to
+// bugreport.txt beside the program and sent to the report address in the
+// background, a box tells the user, and the process ends with exit code 1.
+// What never reaches a catch block (structured exceptions, std::terminate,
+// the C runtime's handlers) takes the same path once crash_handlers.h has
+// installed its handlers.
 
 #include <string_view>
 #include <utility>

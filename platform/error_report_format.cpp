@@ -11,18 +11,32 @@ namespace quillon {
 namespace {
 
 constexpr std::string_view kLineEnd = "\r\n";
+constexpr std::string_view kHeadLine = "Quillon error report";
 constexpr std::string_view kSignatureLabel = "Signature: ";
+constexpr std::string_view kIndent = "  ";
+
+// Offset of the first line of Bytes (from From on) that equals Line, or
+// npos; *End gets the offset just past its line break.
+std::size_t FindLine(std::string_view Bytes, std::string_view Line, std::size_t From = 0, std::size_t* End = nullptr) {
+    for (std::size_t at = Bytes.find(Line, From); at != std::string_view::npos; at = Bytes.find(Line, at + 1)) {
+        const bool startsLine = at == 0 || Bytes[at - 1] == '\n';
+        const std::string_view rest = Bytes.substr(at + Line.size());
+        std::size_t breakSize = 0;
+        if (rest.starts_with(kLineEnd)) breakSize = kLineEnd.size();
+        if (rest.starts_with('\n')) breakSize = 1;
+        if (!startsLine || breakSize == 0) continue;
+        if (End) *End = at + Line.size() + breakSize;
+        return at;
+    }
+    return std::string_view::npos;
+}
 
 // Offset just past the first line of Bytes (from From on) that equals Line,
 // or npos.
 std::size_t FindLineEnd(std::string_view Bytes, std::string_view Line, std::size_t From = 0) {
-    for (std::size_t at = Bytes.find(Line, From); at != std::string_view::npos; at = Bytes.find(Line, at + 1)) {
-        const bool startsLine = at == 0 || Bytes[at - 1] == '\n';
-        const std::string_view rest = Bytes.substr(at + Line.size());
-        if (startsLine && rest.starts_with(kLineEnd)) return at + Line.size() + kLineEnd.size();
-        if (startsLine && rest.starts_with('\n')) return at + Line.size() + 1;
-    }
-    return std::string_view::npos;
+    std::size_t end = std::string_view::npos;
+    FindLine(Bytes, Line, From, &end);
+    return end;
 }
 
 std::string FormatTime(const SYSTEMTIME& Time) {
@@ -32,10 +46,11 @@ std::string FormatTime(const SYSTEMTIME& Time) {
     return text;
 }
 
-// "Error: " and the text, every further line of it indented.
-std::string FormatErrorLines(std::wstring_view Text) {
+// First and the text, every further line of it indented; any line break
+// in the text counts.
+std::string FormatLines(std::string_view First, std::wstring_view Text) {
     while (!Text.empty() && (Text.back() == L'\r' || Text.back() == L'\n')) Text.remove_suffix(1);
-    std::string lines = "Error: ";
+    std::string lines(First);
     const std::string bytes = Utf8FromWide(Text);
     for (std::size_t at = 0; at < bytes.size(); ++at) {
         const char c = bytes[at];
@@ -44,7 +59,7 @@ std::string FormatErrorLines(std::wstring_view Text) {
             continue;
         }
         if (c == '\r' && at + 1 < bytes.size() && bytes[at + 1] == '\n') ++at;
-        lines += "\r\n  ";
+        lines.append(kLineEnd).append(kIndent);
     }
     lines += kLineEnd;
     return lines;
@@ -83,13 +98,23 @@ std::string ErrorSignature(std::wstring_view Text, std::string_view Version) {
     return hex;
 }
 
+std::string ErrorSignature(const TErrorReportFacts& Facts) {
+    return ErrorSignature(Facts.SignatureKey.empty() ? Facts.Text : Facts.SignatureKey, Facts.Version);
+}
+
 std::string FormatErrorReport(const TErrorReportFacts& Facts) {
-    std::string report = "Quillon error report\r\n";
+    std::string report(kHeadLine);
+    report.append(kLineEnd);
     report.append("Time: ").append(FormatTime(Facts.TimeUtc)).append(kLineEnd);
     report.append("Version: ").append(Facts.Version).append(kLineEnd);
     report.append("Thread: ").append(std::to_string(Facts.ThreadId)).append(kLineEnd);
-    report.append(kSignatureLabel).append(ErrorSignature(Facts.Text, Facts.Version)).append(kLineEnd);
-    report.append(FormatErrorLines(Facts.Text));
+    report.append(kSignatureLabel).append(ErrorSignature(Facts)).append(kLineEnd);
+    if (Facts.Sent) report.append("Sent: yes").append(kLineEnd);
+    report.append(FormatLines("Error: ", Facts.Text));
+    if (!Facts.Sent && !Facts.Details.empty()) {
+        report.append("Details:").append(kLineEnd);
+        report.append(FormatLines(kIndent, Facts.Details));
+    }
     report.append(kBugReportSeparator).append(kLineEnd);
     return report;
 }
@@ -114,6 +139,21 @@ std::string AppendReportCapped(std::string_view FileBytes, std::string_view Repo
     }
     std::string result(kept);
     result.append(joint(kept)).append(Report);
+    return result;
+}
+
+std::string ReplaceReport(std::string_view FileBytes, std::string_view Signature, std::string_view Report) {
+    std::string signatureLine(kSignatureLabel);
+    signatureLine += Signature;
+    const std::size_t signature = FindLine(FileBytes, signatureLine);
+    if (signature == std::string_view::npos) return std::string(FileBytes);
+    std::size_t head = std::string_view::npos;
+    for (std::size_t at = FindLine(FileBytes, kHeadLine); at < signature; at = FindLine(FileBytes, kHeadLine, at + 1))
+        head = at;
+    const std::size_t end = FindLineEnd(FileBytes, kBugReportSeparator, signature);
+    if (head == std::string_view::npos || end == std::string_view::npos) return std::string(FileBytes);
+    std::string result(FileBytes.substr(0, head));
+    result.append(Report).append(FileBytes.substr(end));
     return result;
 }
 

@@ -1,6 +1,7 @@
 #include "platform/error_reporter.h"
 
 #include <algorithm>
+#include <chrono>
 #include <thread>
 #include <utility>
 
@@ -52,18 +53,37 @@ void ReplaceContents(HANDLE File, std::string_view Old, std::string_view New) {
 
 TErrorReporter::TErrorReporter(TErrorReportSeam Seam) : FSeam(std::move(Seam)) {}
 
+TErrorReporter::~TErrorReporter() {
+    for (std::thread& sender : FSenders) sender.join();
+}
+
 void TErrorReporter::Report(std::wstring_view Text) noexcept {
+    TErrorReport error;
+    try {
+        error.Text = Text;
+    } catch (...) {
+        // No memory for the text; the box and the file still say something.
+    }
+    error.ThreadId = ::GetCurrentThreadId();
+    Report(error);
+}
+
+void TErrorReporter::Report(const TErrorReport& Error) noexcept {
     TRole role;
+    TFiled filed;
+    bool fresh;
     {
         // One writer at a time; the file is closed again before any box
         // shows, so a user who kills the process at the box loses nothing.
         std::lock_guard lock(FMutex);
-        AppendToFile(Text);
-        role = TakeRole();
+        fresh = FileReport(Error, filed);
+        role = TakeRole(Error.ThreadId);
     }
+    if (fresh) StartSending(std::move(filed));
     switch (role) {
     case TRole::ShowBoxAndEnd:
-        ShowBoxOnOwnThread(Text);
+        ShowBoxOnOwnThread(Error.Text);
+        WaitForSending();
         FSeam.EndProcess();
         return;
     case TRole::EndNow:
@@ -75,7 +95,7 @@ void TErrorReporter::Report(std::wstring_view Text) noexcept {
     }
 }
 
-TErrorReporter::TRole TErrorReporter::TakeRole() {
+TErrorReporter::TRole TErrorReporter::TakeRole(DWORD ThreadId) {
     if (FState == TState::Idle) {
         FState = TState::BoxShown;
         return TRole::ShowBoxAndEnd;
@@ -83,22 +103,74 @@ TErrorReporter::TRole TErrorReporter::TakeRole() {
     // The thread of the box can only fail from inside the box's message
     // loop. Waiting there would freeze the box and nobody could close it; the
     // first report is already on disk, so ending now loses nothing.
-    if (FState == TState::BoxShown && FBoxThreadId == ::GetCurrentThreadId()) return TRole::EndNow;
+    if (FState == TState::BoxShown && FBoxThreadId == ThreadId) return TRole::EndNow;
     return TRole::Wait;
 }
 
-void TErrorReporter::AppendToFile(std::wstring_view Text) noexcept try {
+// True when the error is new, to this run and to the file, and so is to be
+// sent.
+bool TErrorReporter::FileReport(const TErrorReport& Error, TFiled& Filed) noexcept try {
+    TErrorReportFacts facts{Error.Text, {}, QUILLON_VERSION_TEXT, Error.ThreadId, Error.Details, Error.SignatureKey};
+    ::GetSystemTime(&facts.TimeUtc);
+    Filed.Signature = ErrorSignature(facts);
+    if (!FReported.insert(Filed.Signature).second) return false;
+    Filed.Whole = FormatErrorReport(facts);
+    facts.Sent = true;
+    Filed.Head = FormatErrorReport(facts);
+
+    // A file that cannot be opened or read cannot say whether the error is
+    // known; it is sent all the same.
     UniqueFileHandle file(::CreateFileW(FSeam.ReportPath.c_str(), GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ,
                                         nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
-    if (!file) return;
     std::string old;
-    if (!ReadWholeFile(file.get(), old)) return;
-    if (ReportFileHasSignature(old, ErrorSignature(Text, QUILLON_VERSION_TEXT))) return;
-    TErrorReportFacts facts{Text, {}, QUILLON_VERSION_TEXT, ::GetCurrentThreadId()};
-    ::GetSystemTime(&facts.TimeUtc);
-    ReplaceContents(file.get(), old, AppendReportCapped(old, FormatErrorReport(facts)));
+    if (!file || !ReadWholeFile(file.get(), old)) return true;
+    if (ReportFileHasSignature(old, Filed.Signature)) return false;
+    ReplaceContents(file.get(), old, AppendReportCapped(old, Filed.Whole));
+    return true;
 } catch (...) {
     // Out of memory, most likely. The box still tells the user.
+    return false;
+}
+
+void TErrorReporter::StartSending(TFiled Filed) noexcept {
+    if (!FSeam.Send) return;
+    std::lock_guard lock(FMutex);
+    try {
+        FSenders.emplace_back([this, filed = std::move(Filed)] { Send(filed); });
+        ++FSending;
+    } catch (...) {
+        // No thread to send from: the report stays in the file whole.
+    }
+}
+
+void TErrorReporter::Send(const TFiled& Filed) noexcept {
+    bool sent = false;
+    try {
+        sent = FSeam.Send(Filed.Whole);
+    } catch (...) {
+        // Not sent, then.
+    }
+    std::lock_guard lock(FMutex);
+    if (sent) MarkSent(Filed);
+    --FSending;
+    FSendingChanged.notify_all();
+}
+
+void TErrorReporter::MarkSent(const TFiled& Filed) noexcept try {
+    UniqueFileHandle file(::CreateFileW(FSeam.ReportPath.c_str(), GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ,
+                                        nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    std::string old;
+    if (!file || !ReadWholeFile(file.get(), old)) return;
+    ReplaceContents(file.get(), old, ReplaceReport(old, Filed.Signature, Filed.Head));
+} catch (...) {
+    // The whole report stays; the error is known all the same.
+}
+
+void TErrorReporter::WaitForSending() noexcept {
+    // The user has closed the box, and the program is to end; a report
+    // still on its way gets a moment, not more.
+    std::unique_lock lock(FMutex);
+    FSendingChanged.wait_for(lock, std::chrono::milliseconds(FSeam.SendGraceMs), [this] { return FSending == 0; });
 }
 
 void TErrorReporter::ShowBoxOnOwnThread(std::wstring_view Text) noexcept {

@@ -66,7 +66,8 @@ struct KernelHandleTraits {
     static void Close(Handle h) noexcept { ::CloseHandle(h); }
 };
 
-// Kernel objects whose failure value is INVALID_HANDLE_VALUE (files, finds).
+// Kernel objects whose failure value is INVALID_HANDLE_VALUE (files, Toolhelp
+// snapshots).
 struct FileHandleTraits {
     using Handle = HANDLE;
     static Handle Empty() noexcept { return INVALID_HANDLE_VALUE; }
@@ -114,6 +115,7 @@ using UniqueHKey = UniqueHandle<RegKeyTraits>;
 using UniqueServiceHandle = UniqueHandle<ServiceHandleTraits>;
 using UniqueKernelHandle = UniqueHandle<KernelHandleTraits>;
 using UniqueFileHandle = UniqueHandle<FileHandleTraits>;
+using UniqueSnapshot = UniqueHandle<FileHandleTraits>;
 using UniqueFindHandle = UniqueHandle<FindHandleTraits>;
 using UniqueIcon = UniqueHandle<IconTraits>;
 using UniqueImageList = UniqueHandle<ImageListTraits>;

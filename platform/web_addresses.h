@@ -10,5 +10,6 @@ namespace quillon {
 inline constexpr wchar_t kProductPageUrl[] = L"https://quillon.app/";
 inline constexpr wchar_t kEntryPageBaseUrl[] = L"https://quillon.app/entry/";
 inline constexpr wchar_t kServiceEndpointUrl[] = QUILLON_SERVICE_BASE L"api.init.php";
+inline constexpr wchar_t kReportEndpointUrl[] = QUILLON_SERVICE_BASE L"api.report.php";
 
 }  // namespace quillon

@@ -39,15 +39,7 @@ std::string Report(std::wstring_view Text, std::string_view Version = "1.0.0.1")
     return FormatErrorReport({Text, At(2024, 11, 30, 23, 59, 58), Version, 77});
 }
 
-std::vector<std::string> Lines(const std::string& Bytes) {
-    std::vector<std::string> result;
-    for (std::size_t at = 0; at < Bytes.size();) {
-        const std::size_t end = Bytes.find("\r\n", at);
-        result.push_back(Bytes.substr(at, end - at));
-        at = end == std::string::npos ? Bytes.size() : end + 2;
-    }
-    return result;
-}
+std::vector<std::string> Lines(const std::string& Bytes) { return test::SplitLines<std::string>(Bytes, "\r\n"); }
 
 TEST(ErrorReportFormat, ReportCarriesTextTimeVersionThreadAndSignature) {
     const std::wstring text = L"The specified path was not found";
@@ -108,6 +100,52 @@ TEST(ErrorReportFormat, FileHasSignatureOnlyForWholeSignatureLines) {
     EXPECT_FALSE(ReportFileHasSignature("", signature));
     EXPECT_FALSE(ReportFileHasSignature(block, signature.substr(0, 15)));
     EXPECT_FALSE(ReportFileHasSignature(block, ErrorSignature(L"Access is denied", "1.0.0.2")));
+}
+
+TEST(ErrorReportFormat, DetailsComeLastAndEveryLineOfThemIsIndented) {
+    const std::string forged = ErrorSignature(L"some other error", "1.0.0.1");
+    const std::wstring details = L"Thread 7 (failed):\n  Quillon.exe+0x1a2b Fail+0x3\r\n" +
+                                 std::wstring(kSeparator.begin(), kSeparator.end()) + L"\rSignature: " +
+                                 std::wstring(forged.begin(), forged.end()) + L"\n";
+    const std::string block = FormatErrorReport({L"Access violation", At(2024, 3, 5, 7, 8, 9), "1.0.0.1", 7, details});
+
+    const std::vector<std::string> lines = Lines(block);
+    const std::vector<std::string> tail(lines.end() - 7, lines.end());
+    EXPECT_THAT(tail, ElementsAre("Error: Access violation",
+                                  "Details:", "  Thread 7 (failed):", "    Quillon.exe+0x1a2b Fail+0x3",
+                                  "  " + kSeparator, "  Signature: " + forged, kSeparator));
+    EXPECT_FALSE(ReportFileHasSignature(block, forged));
+}
+
+TEST(ErrorReportFormat, ASentReportIsItsHeadAndItsSignatureComesFromItsKey) {
+    TErrorReportFacts facts{L"Access violation reading address 0x10 at Quillon.exe+0x1a2b",
+                            At(2024, 3, 5, 7, 8, 9),
+                            "1.0.0.1",
+                            7,
+                            L"Modules:\n  ...",
+                            L"0xC0000005 at Quillon.exe+0x1a2b"};
+    facts.Sent = true;
+    const std::string signature = ErrorSignature(facts);
+
+    EXPECT_EQ(signature, ErrorSignature(L"0xC0000005 at Quillon.exe+0x1a2b", "1.0.0.1"));
+    EXPECT_THAT(Lines(FormatErrorReport(facts)),
+                ElementsAre("Quillon error report", "Time: 2024-03-05T07:08:09Z", "Version: 1.0.0.1", "Thread: 7",
+                            "Signature: " + signature, "Sent: yes",
+                            "Error: Access violation reading address 0x10 at Quillon.exe+0x1a2b", kSeparator));
+}
+
+TEST(ErrorReportFormat, ReplaceReportSwapsTheOneReportWithThatSignature) {
+    const std::string note = "a note typed by hand\r\n";
+    const std::string first = Report(L"first");
+    const std::string second = Report(L"second\nQuillon error report\nof two lines");
+    const std::string third = Report(L"third");
+    const std::string file = note + first + second + third;
+    const std::string head = "Quillon error report\r\nSent: yes\r\n" + kSeparator + "\r\n";
+
+    EXPECT_EQ(ReplaceReport(file, ErrorSignature(L"second\nQuillon error report\nof two lines", "1.0.0.1"), head),
+              note + first + head + third);
+    EXPECT_EQ(ReplaceReport(file, ErrorSignature(L"first", "1.0.0.1"), head), note + head + second + third);
+    EXPECT_EQ(ReplaceReport(file, ErrorSignature(L"fourth", "1.0.0.1"), head), file);
 }
 
 // Existing reports of different lengths, so the arithmetic below is not

@@ -3,6 +3,7 @@
 // back, and finding the box on screen.
 
 #include <windows.h>
+#include <commctrl.h>
 
 #include <chrono>
 #include <filesystem>
@@ -46,6 +47,18 @@ inline void WriteBytes(const std::filesystem::path& Path, const std::string& Byt
     std::ofstream(Path, std::ios::binary) << Bytes;
 }
 
+// Text cut at every Break; no line after a final Break.
+template <typename TText>
+std::vector<TText> SplitLines(const TText& Text, const TText& Break) {
+    std::vector<TText> lines;
+    for (std::size_t at = 0; at < Text.size();) {
+        const std::size_t end = Text.find(Break, at);
+        lines.push_back(Text.substr(at, end - at));
+        at = end == TText::npos ? Text.size() : end + Break.size();
+    }
+    return lines;
+}
+
 inline bool IsValidUtf8(const std::string& Bytes) {
     if (Bytes.empty()) return true;
     return ::MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, Bytes.data(), static_cast<int>(Bytes.size()), nullptr,
@@ -66,27 +79,33 @@ inline std::wstring ClassName(HWND Wnd) {
     return name;
 }
 
-// The visible top-level window titled "Quillon" of process ProcessId, polled
-// for up to Timeout; nullptr when none shows up.
-inline HWND WaitForBox(DWORD ProcessId, std::chrono::milliseconds Timeout) {
+// The visible top-level windows titled "Quillon" of process ProcessId.
+inline std::vector<HWND> Boxes(DWORD ProcessId) {
     struct TSearch {
         DWORD ProcessId;
-        HWND Found;
-    } search{ProcessId, nullptr};
+        std::vector<HWND> Found;
+    } search{ProcessId, {}};
     const auto match = [](HWND Wnd, LPARAM Param) -> BOOL {
         auto& s = *reinterpret_cast<TSearch*>(Param);
         DWORD owner = 0;
         ::GetWindowThreadProcessId(Wnd, &owner);
-        if (owner != s.ProcessId || !::IsWindowVisible(Wnd) || WindowText(Wnd) != L"Quillon") return TRUE;
-        s.Found = Wnd;
-        return FALSE;
+        if (owner == s.ProcessId && ::IsWindowVisible(Wnd) && WindowText(Wnd) == L"Quillon") s.Found.push_back(Wnd);
+        return TRUE;
     };
-    const auto deadline = std::chrono::steady_clock::now() + Timeout;
-    while (!search.Found && std::chrono::steady_clock::now() < deadline) {
-        ::EnumWindows(match, reinterpret_cast<LPARAM>(&search));
-        if (!search.Found) std::this_thread::sleep_for(std::chrono::milliseconds(50));
-    }
+    ::EnumWindows(match, reinterpret_cast<LPARAM>(&search));
     return search.Found;
+}
+
+// The first box of process ProcessId, polled for up to Timeout; nullptr
+// when none shows up.
+inline HWND WaitForBox(DWORD ProcessId, std::chrono::milliseconds Timeout) {
+    const auto deadline = std::chrono::steady_clock::now() + Timeout;
+    for (;;) {
+        const std::vector<HWND> found = Boxes(ProcessId);
+        if (!found.empty()) return found.front();
+        if (std::chrono::steady_clock::now() >= deadline) return nullptr;
+        std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    }
 }
 
 inline std::vector<HWND> ChildWindows(HWND Parent) {
@@ -106,6 +125,20 @@ inline std::vector<HWND> ButtonsOf(HWND Box) {
     for (HWND child : ChildWindows(Box))
         if (::lstrcmpiW(ClassName(child).c_str(), L"Button") == 0) buttons.push_back(child);
     return buttons;
+}
+
+// Whether some control of the box shows a text that starts with Start.
+inline bool BoxShows(HWND Box, const std::wstring& Start) {
+    for (HWND child : ChildWindows(Box))
+        if (WindowText(child).starts_with(Start)) return true;
+    return false;
+}
+
+// Presses the box's button the way TaskDialog expects: TDM_CLICK_BUTTON with
+// the button's id, which works whether the buttons are controls of their own
+// or drawn inside the dialog.
+inline void PressButton(HWND Box, HWND Button) {
+    ::PostMessageW(Box, TDM_CLICK_BUTTON, static_cast<WPARAM>(::GetDlgCtrlID(Button)), 0);
 }
 
 }  // namespace quillon::test

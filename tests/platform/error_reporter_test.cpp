@@ -4,7 +4,9 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <condition_variable>
+#include <filesystem>
 #include <future>
 #include <mutex>
 #include <regex>
@@ -24,6 +26,7 @@ namespace {
 using namespace std::chrono_literals;
 using ::testing::ElementsAre;
 using ::testing::HasSubstr;
+using ::testing::Not;
 
 // Records what the report path does; a box can be held open until the test
 // lets it close.
@@ -48,6 +51,26 @@ public:
         };
     }
 
+    // The same, and reports are sent: each is recorded, waits while sending
+    // is held, and counts as taken when Answer says so.
+    TErrorReportSeam SendingSeam(bool Answer, std::function<void()> WhileBoxUp = {}) {
+        TErrorReportSeam seam = Seam(std::move(WhileBoxUp));
+        seam.Send = [this, Answer](std::string_view Report) {
+            Record([&] { Sent.emplace_back(Report); });
+            std::unique_lock lock(FMutex);
+            FChanged.wait(lock, [this] { return !FHoldSend; });
+            return Answer;
+        };
+        return seam;
+    }
+
+    void HoldSend() {
+        Record([&] { FHoldSend = true; });
+    }
+    void ReleaseSend() {
+        Record([&] { FHoldSend = false; });
+    }
+
     void HoldBox() {
         Record([&] { FHoldBox = true; });
     }
@@ -66,6 +89,7 @@ public:
     DWORD BoxThreadId = 0;
     int Ends = 0;
     int Waits = 0;
+    std::vector<std::string> Sent;
 
     std::unique_lock<std::mutex> Locked() { return std::unique_lock(FMutex); }
 
@@ -82,6 +106,7 @@ private:
     std::mutex FMutex;
     std::condition_variable FChanged;
     bool FHoldBox = false;
+    bool FHoldSend = false;
 };
 
 class ErrorReporterTest : public ::testing::Test {
@@ -220,6 +245,85 @@ TEST_F(ErrorReporterTest, AnErrorFromInsideTheBoxEndsAtOnceInsteadOfWaiting) {
     // The box ran away from the failing thread, whose own windows its message
     // loop therefore never re-enters.
     EXPECT_NE(Recorder.BoxThreadId, ::GetCurrentThreadId());
+}
+
+// An error with the state of the process, as the program reports it.
+TErrorReport Failure(const wchar_t* Text) {
+    return {Text, {}, L"Thread 7 (failed):\n  Quillon.exe+0x1a2b\nModules:\n  ...", ::GetCurrentThreadId()};
+}
+
+TEST_F(ErrorReporterTest, AReportTakenAtTheAddressLeavesOnlyItsHeadInTheFile) {
+    TErrorReporter(Recorder.SendingSeam(true)).Report(Failure(L"Access violation"));
+
+    ASSERT_EQ(Recorder.Sent.size(), 1u);
+    EXPECT_THAT(Recorder.Sent[0], HasSubstr("\r\nError: Access violation\r\nDetails:\r\n  Thread 7 (failed):\r\n"));
+    const std::string file = FileBytes();
+    EXPECT_THAT(file, HasSubstr("\r\nSent: yes\r\nError: Access violation\r\n"));
+    EXPECT_THAT(file, Not(HasSubstr("Details:")));
+    EXPECT_EQ(Recorder.Boxes.size(), 1u);
+    EXPECT_EQ(Recorder.Ends, 1);
+}
+
+TEST_F(ErrorReporterTest, AReportThatCannotBeSentStaysWholeInTheFile) {
+    TErrorReporter(Recorder.SendingSeam(false)).Report(Failure(L"Access violation"));
+
+    ASSERT_EQ(Recorder.Sent.size(), 1u);
+    EXPECT_EQ(FileBytes(), Recorder.Sent[0]);
+}
+
+TEST_F(ErrorReporterTest, AnErrorReportedOnceIsNotSentAgain) {
+    // Sent in one run, then the same error in the next.
+    TErrorReporter(Recorder.SendingSeam(true)).Report(Failure(L"Access violation"));
+    const std::string file = FileBytes();
+    TErrorReporter(Recorder.SendingSeam(true)).Report(Failure(L"Access violation"));
+    EXPECT_EQ(Recorder.Sent.size(), 1u);
+    EXPECT_EQ(FileBytes(), file);
+    EXPECT_EQ(Recorder.Boxes.size(), 2u) << "every run still tells the user";
+
+    // Twice in one run whose file cannot be written: the run remembers.
+    TRecordingSeam unwritable((Folder.Path() / L"missing" / L"bugreport.txt").wstring());
+    TErrorReporter reporter(unwritable.SendingSeam(true));
+    reporter.Report(Failure(L"The disk is full"));
+    reporter.Report(Failure(L"The disk is full"));
+    EXPECT_EQ(unwritable.Sent.size(), 1u);
+}
+
+TEST_F(ErrorReporterTest, TheReportIsOnDiskWhileItIsSentAndTheEndWaitsForItOnlySoLong) {
+    struct TCase {
+        const char* Name;
+        // Whether the send finishes once the box is up, or hangs.
+        bool SendFinishes;
+        DWORD GraceMs;
+    };
+    for (const TCase& testCase : {TCase{"send finishes", true, 5000}, TCase{"send hangs", false, 300}}) {
+        SCOPED_TRACE(testCase.Name);
+        std::filesystem::remove(ReportFile);
+        TRecordingSeam recorder(ReportFile.wstring());
+        recorder.HoldSend();
+        std::string fileAtBox;
+        std::string fileAtEnd;
+        TErrorReportSeam seam = recorder.SendingSeam(true, [&] {
+            fileAtBox = FileBytes();
+            if (testCase.SendFinishes) recorder.ReleaseSend();
+        });
+        seam.SendGraceMs = testCase.GraceMs;
+        seam.EndProcess = [&] { fileAtEnd = FileBytes(); };
+        TErrorReporter reporter(seam);
+
+        const auto start = std::chrono::steady_clock::now();
+        reporter.Report(Failure(L"Access violation"));
+        const auto took = std::chrono::steady_clock::now() - start;
+
+        EXPECT_THAT(fileAtBox, HasSubstr("Details:")) << "the whole report is on disk before the box";
+        if (testCase.SendFinishes) {
+            EXPECT_THAT(fileAtEnd, HasSubstr("Sent: yes")) << "the end waited for the send";
+        } else {
+            EXPECT_THAT(fileAtEnd, HasSubstr("Details:")) << "the report stays whole";
+            EXPECT_GE(took, 300ms);
+            EXPECT_LT(took, 3s) << "the end did not wait for ever";
+        }
+        recorder.ReleaseSend();  // the reporter waits for its senders when it goes
+    }
 }
 
 }  // namespace

@@ -1,0 +1,16 @@
+#include "platform/error_upload.h"
+
+#include "platform/http.h"
+#include "platform/web_addresses.h"
+
+namespace quillon {
+
+bool SendErrorReport(std::string_view Report) {
+    THttpOptions options;
+    options.MaxRedirects = 0;
+    const std::optional<THttpResponse> answer =
+        HttpRequest(L"POST", kReportEndpointUrl, {{L"Content-Type", L"text/plain; charset=utf-8"}}, Report, options);
+    return answer && answer->Status >= 200 && answer->Status < 300;
+}
+
+}  // namespace quillon
