@@ -64,7 +64,8 @@ bool MessageFontForDpi(LOGFONTW& Font, UINT Dpi, const TDpiFunctions& Functions)
     NONCLIENTMETRICSW metrics{};
     metrics.cbSize = sizeof metrics;
     if (Functions.SystemParametersInfoForDpi) {
-        if (!Functions.SystemParametersInfoForDpi(SPI_GETNONCLIENTMETRICS, sizeof metrics, &metrics, 0, Dpi)) return false;
+        if (!Functions.SystemParametersInfoForDpi(SPI_GETNONCLIENTMETRICS, sizeof metrics, &metrics, 0, Dpi))
+            return false;
         Font = metrics.lfMessageFont;
         return true;
     }
