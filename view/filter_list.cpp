@@ -43,25 +43,19 @@ std::wstring UpperUnderUserLocale(std::wstring_view Text) {
     return upper;
 }
 
-bool StartsWithUnderUserLocale(std::wstring_view Text, std::wstring_view Prefix) {
-    if (Text.size() < Prefix.size()) return false;
-    const int length = static_cast<int>(Prefix.size());
-    return ::CompareStringEx(LOCALE_NAME_USER_DEFAULT, NORM_IGNORECASE, Text.data(), length, Prefix.data(), length,
-                             nullptr, nullptr, 0) == CSTR_EQUAL;
-}
-
 }  // namespace
 
 TFilterList::TEntry TFilterList::Prepare(std::wstring_view Line) {
     TEntry entry;
     entry.Text = ExpandFolderVariable(Trim(Line));
     if (entry.Text.empty() || entry.Text.starts_with(L"//")) return entry;
+    entry.NameKey = UpperUnderUserLocale(entry.Text);
     if (entry.Text.back() == L'*') {
         entry.Kind = TKind::Mask;
         entry.Key = entry.Text.substr(0, entry.Text.size() - 1);
     } else {
         entry.Kind = TKind::Plain;
-        entry.Key = UpperUnderUserLocale(entry.Text);
+        entry.Key = entry.NameKey;
     }
     return entry;
 }
@@ -91,8 +85,11 @@ bool TFilterList::Add(const std::wstring& Line) {
 
 bool TFilterList::IsListed(std::wstring_view Text, bool FileMode) const {
     if (!FileMode) {
-        return std::ranges::any_of(FEntries, [Text](const TEntry& Entry) {
-            return Entry.Kind != TKind::Comment && StartsWithUnderUserLocale(Text, Entry.Text);
+        // Both sides upper-cased under the user's locale, the text once for
+        // all entries: a refresh asks about thousands of names.
+        const std::wstring upperName = UpperUnderUserLocale(Text);
+        return std::ranges::any_of(FEntries, [&upperName](const TEntry& Entry) {
+            return Entry.Kind != TKind::Comment && upperName.starts_with(Entry.NameKey);
         });
     }
     const std::wstring fileName = FileNamePart(Text);

@@ -43,8 +43,9 @@ private:
 
     struct TEntry {
         TKind Kind = TKind::Comment;
-        std::wstring Text;  // trimmed and expanded: what name mode compares
-        std::wstring Key;   // file mode: the mask without its '*', or the text upper-cased
+        std::wstring Text;     // trimmed and expanded
+        std::wstring Key;      // file mode: the mask without its '*', or the text upper-cased
+        std::wstring NameKey;  // name mode: the whole text upper-cased, '*' and all
     };
 
     static TEntry Prepare(std::wstring_view Line);
