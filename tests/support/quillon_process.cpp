@@ -24,6 +24,12 @@ BOOL CALLBACK CountMainWindows(HWND Wnd, LPARAM Param) {
 
 }  // namespace
 
+TProcess::~TProcess() {
+    if (!Process || ::WaitForSingleObject(Process.get(), 0) == WAIT_OBJECT_0) return;
+    ::TerminateProcess(Process.get(), 1);
+    ::WaitForSingleObject(Process.get(), 5000);
+}
+
 std::wstring QuillonExe() { return WindowsPathFromEnvironment(L"QUILLON_EXE"); }
 
 TProcess Start(const std::wstring& Exe) {
@@ -50,7 +56,10 @@ TWindowSearch FindMainWindows(DWORD ProcessId) {
 
 HWND WaitForMainWindow(DWORD ProcessId) {
     for (int i = 0; i < 300; ++i) {
-        if (HWND found = FindMainWindows(ProcessId).Found) return found;
+        // The window is listed from inside its own creation, before the
+        // frame and the list exist; it is shown only once they do.
+        HWND found = FindMainWindows(ProcessId).Found;
+        if (found && ::IsWindowVisible(found)) return found;
         ::Sleep(50);
     }
     return nullptr;

@@ -10,9 +10,17 @@
 
 namespace quillon::test {
 
+// A test that stops half-way leaves no copy behind: a copy still running
+// would hold the single-instance mutex and turn every later start into a
+// second copy that ends at once.
 struct TProcess {
     UniqueKernelHandle Process;
     DWORD Id = 0;
+
+    TProcess() = default;
+    TProcess(TProcess&&) = default;
+    TProcess& operator=(TProcess&&) = delete;
+    ~TProcess();
 };
 
 // The program under test; empty when QUILLON_EXE is not set.
@@ -30,7 +38,8 @@ struct TWindowSearch {
 };
 TWindowSearch FindMainWindows(DWORD ProcessId);
 
-// The process's main window, waited for up to 15 seconds; null if none came.
+// The process's main window once it is shown (and so has all its controls),
+// waited for up to 15 seconds; null if none came.
 HWND WaitForMainWindow(DWORD ProcessId);
 
 // The exit code once the process has ended, or STILL_ACTIVE after Milliseconds.
