@@ -19,12 +19,21 @@ using TBlock = std::vector<BYTE>;
 // The file's whole version block; empty when it has none or it cannot be
 // read.
 TBlock LoadVersionBlock(const std::wstring& FileName) {
+    // Each call opens the file, so the block is first read into room that
+    // fits nearly every program, and the size asked for only when the
+    // block states a greater length than that room held.
+    constexpr DWORD kFirstRoom = 16 * 1024;
+    // Zero-filled: whatever the resource leaves unwritten reads as the end
+    // of a string.
+    TBlock block(kFirstRoom);
+    if (!::GetFileVersionInfoW(FileName.c_str(), 0, kFirstRoom, block.data())) return {};
+    WORD stated = 0;
+    std::memcpy(&stated, block.data(), sizeof stated);
+    if (stated <= kFirstRoom) return block;
     DWORD ignored = 0;
     const DWORD size = ::GetFileVersionInfoSizeW(FileName.c_str(), &ignored);
     if (size == 0) return {};
-    // Zero-filled: whatever the resource leaves unwritten reads as the end
-    // of a string.
-    TBlock block(size);
+    block.assign(size, 0);
     if (!::GetFileVersionInfoW(FileName.c_str(), 0, size, block.data())) return {};
     return block;
 }

@@ -55,6 +55,11 @@ UniqueIcon ExtractFileIcon(const std::wstring& Key, int InvalidNumber) {
     location.Path.copy(path, MAX_PATH - 1);
     // The shell takes the icon number as 16 bits.
     WORD number = static_cast<WORD>(location.Number);
+    // A program or library with icons of its own is read once; only a file
+    // without (a document, a script) needs the association's icon, and
+    // asking for that straight away opens every file twice.
+    const HICON own = ::ExtractIconW(nullptr, path, number);
+    if (own != nullptr && own != reinterpret_cast<HICON>(1)) return UniqueIcon(own);
     return UniqueIcon(::ExtractAssociatedIconW(nullptr, path, &number));
 }
 

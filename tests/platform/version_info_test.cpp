@@ -208,6 +208,12 @@ TEST(ReadVersionStrings, FollowsTheFirstTranslationAndSurvivesDamagedBlocks) {
                                                               String(L"FileDescription", L"Next")})}),
                           VarFileInfo({0x0409, 1200})}),
          {{L"FileDescription", L"Next"}, {L"ProductName", L"Abcdef"}}},
+        // Larger than the room of a first read: the name at its end is read all the same.
+        {"a block of 24 KB",
+         VersionResource({StringFileInfo({Table(L"040904b0", {String(L"FileDescription", std::wstring(12000, L'd')),
+                                                              String(L"ProductName", L"Last")})}),
+                          VarFileInfo({0x0409, 1200})}),
+         {{L"FileDescription", std::wstring(12000, L'd')}, {L"ProductName", L"Last"}}},
     };
     TScratchFolder folder;
     int number = 0;
