@@ -5,7 +5,7 @@
 #   reply_bench        from the service's answer to a filled list, against the
 #                      refresh alone (the endpoint stub answers on this build's port)
 #   refresh_e2e_bench  F5 in the real frame against a bare enumeration, 1,000
-#                      to 8,000 Run values with their own program files
+#                      to 16,000 Run values with their own program files
 # Name benchmarks to run only those: tools/bench.sh refresh_e2e_bench
 set -euo pipefail
 cd "$(dirname "$0")/.."
