@@ -42,7 +42,12 @@ TListView::TListView(const TListViewArgs& Args) {
     }
 }
 
-void TListView::SetRowCount(int Count) const { ListView_SetItemCountEx(Handle(), Count, LVSICF_NOINVALIDATEALL); }
+void TListView::SetRowCount(int Count) const {
+    // The same count again would only have the list recompute its scroll
+    // bar, which Wine repaints there and then.
+    if (ListView_GetItemCount(Handle()) == Count) return;
+    ListView_SetItemCountEx(Handle(), Count, LVSICF_NOINVALIDATEALL);
+}
 
 void TListView::Redraw() const { ::InvalidateRect(Handle(), nullptr, FALSE); }
 

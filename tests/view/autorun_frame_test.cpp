@@ -132,6 +132,37 @@ TEST_F(AutorunFrameTest, WithoutASelectionTheButtonIsOff) {
     EXPECT_EQ(StartType(), static_cast<DWORD>(SERVICE_AUTO_START));
 }
 
+// F5 keeps the list's row count until the new rows are in; the view must
+// still start again at the top and end with exactly the new rows.
+TEST_F(AutorunFrameTest, F5StartsAtTheTopWithOnlyTheNewRows) {
+    const std::wstring runKey = L"Software\\Microsoft\\Windows\\CurrentVersion\\Run";
+    struct TRunValues {
+        std::wstring Key;
+        std::vector<std::wstring> Names;
+        ~TRunValues() {
+            for (const std::wstring& name : Names) TReg::DeleteValue(HKEY_CURRENT_USER, Key, name);
+        }
+    } values{runKey, {}};
+    for (int i = 0; i < 60; ++i) {
+        values.Names.push_back(L"QlnScroll" + std::to_wstring(::GetCurrentProcessId()) + L"_" + std::to_wstring(i));
+        TReg::WriteString(HKEY_CURRENT_USER, runKey, values.Names.back(), L"C:\\quillon\\scroll.exe");
+    }
+    TFrmQuillon form;
+    TFrmAutorun& frame = form.FrmAutorun();
+    const HWND list = frame.ListAutorun().Handle();
+    frame.LoadAutorun();
+    const int before = ListView_GetItemCount(list);
+    ASSERT_GE(before, 60);
+    ListView_EnsureVisible(list, before - 1, FALSE);
+    ASSERT_GT(ListView_GetTopIndex(list), 0) << "the list can be scrolled";
+
+    for (int i = 0; i < 30; ++i) TReg::DeleteValue(HKEY_CURRENT_USER, runKey, values.Names[static_cast<size_t>(i)]);
+    ::SendMessageW(list, WM_KEYDOWN, VK_F5, 0);
+    EXPECT_EQ(ListView_GetTopIndex(list), 0);
+    EXPECT_EQ(ListView_GetItemCount(list), before - 30);
+    EXPECT_EQ(ListView_GetItemCount(list), static_cast<int>(frame.Rows().size()));
+}
+
 // Three Run values of the user, made for one test and removed however it ends.
 class AutorunSelectionTest : public AutorunFrameTest {
 protected:
