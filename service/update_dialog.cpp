@@ -84,7 +84,10 @@ public:
         ::GetMonitorInfoW(::MonitorFromWindow(Owner, MONITOR_DEFAULTTOPRIMARY), &monitor);
         const POINT centre{(monitor.rcWork.left + monitor.rcWork.right) / 2,
                            (monitor.rcWork.top + monitor.rcWork.bottom) / 2};
-        const DWORD exStyle = kExStyle | (FNotice.StaysOnTop() ? WS_EX_TOPMOST : 0);
+        DWORD exStyle = kExStyle | (FNotice.StaysOnTop() ? WS_EX_TOPMOST : 0);
+        // The process's default layout reaches only windows made without an
+        // owner: a mirrored program mirrors its dialog itself.
+        if (DWORD layout = 0; ::GetProcessDefaultLayout(&layout) && (layout & LAYOUT_RTL)) exStyle |= WS_EX_LAYOUTRTL;
         CreateFor(kUpdateDialogClass, exStyle, kStyle, {centre.x, centre.y, centre.x + 1, centre.y + 1}, Owner,
                   Translate(ApplicationTitle()).c_str());
         if (!Handle()) return;

@@ -304,6 +304,30 @@ TEST_F(UpdateDialogTest, TheRowIsPlacedAtTheDialogsDpi) {
                }});
 }
 
+// A right-to-left program (Arabic) shows its dialog mirrored like its main
+// window: the buttons at the left edge, Yes to the right of No.
+TEST_F(UpdateDialogTest, AMirroredProgramMirrorsTheDialog) {
+    for (const bool mirrored : {true, false}) {
+        SCOPED_TRACE(mirrored ? "right to left" : "left to right");
+        ::SetProcessDefaultLayout(mirrored ? LAYOUT_RTL : 0);
+        Run(Offer(), {[&](HWND Dialog) {
+                EXPECT_EQ((::GetWindowLongW(Dialog, GWL_EXSTYLE) & WS_EX_LAYOUTRTL) != 0, mirrored);
+                RECT dialog{};
+                ::GetWindowRect(Dialog, &dialog);
+                const std::vector<HWND> buttons = PushButtons(Dialog);
+                ASSERT_EQ(buttons.size(), 2u);
+                RECT yes{};
+                RECT no{};
+                ::GetWindowRect(buttons[0], &yes);
+                ::GetWindowRect(buttons[1], &no);
+                // No is the outer button, at the dialog's trailing edge.
+                EXPECT_EQ(no.left - dialog.left < dialog.right - no.right, mirrored);
+                EXPECT_EQ(yes.left > no.left, mirrored);
+                PressKey(Dialog, VK_ESCAPE);
+            }});
+    }
+}
+
 TEST_F(UpdateDialogTest, NoOfferMeansNoDialogAndTheReplyGoesOn) {
     const test::TOpenedLinks links;
     const char* replies[] = {
