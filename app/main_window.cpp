@@ -125,14 +125,12 @@ void TFrmQuillon::ServiceReply(bool Close, const std::wstring& Reply) {
         ::SendMessageW(Handle(), WM_CLOSE, 0, 0);
         return;
     }
-    // Never throws: text that is no JSON gives a discarded value, and only
-    // an object has members to merge.
+    // Never throws: text that is no JSON gives a discarded value, which
+    // (like any value but an object) merges nothing.
     const nlohmann::json reply = nlohmann::json::parse(Utf8FromWide(Reply), nullptr, false);
-    if (reply.is_object()) {
-        MergeFilterList(FileWhite, reply, "file_white");
-        MergeFilterList(NameWhite, reply, "name_white");
-        MergeFilterList(NameBlack, reply, "name_black");
-    }
+    MergeFilterList(FileWhite, reply, "file_white");
+    MergeFilterList(NameWhite, reply, "name_white");
+    MergeFilterList(NameBlack, reply, "name_black");
     FFrmAutorun->LoadAutorun();
 }
 

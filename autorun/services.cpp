@@ -46,23 +46,23 @@ TServiceListing ListWin32Services(SC_HANDLE Manager) {
     return listing;
 }
 
-// The configuration block of one service; empty when the service cannot be
-// opened or read.
 // A configuration is at most 8 KB, so one read with that much room does
 // what a size probe and a read would, with one round trip to the service
 // manager instead of two; a larger answer still gets the room it asks for.
 constexpr DWORD kConfigRoom = 8192;
 
-std::vector<QUERY_SERVICE_CONFIGW> ReadConfig(SC_HANDLE Manager, const wchar_t* Name) {
+// Reads one service's configuration into Block, which the caller keeps for
+// every service of a listing and which grows only for a larger answer.
+// False when the service cannot be opened or read.
+bool ReadConfig(SC_HANDLE Manager, const wchar_t* Name, std::vector<QUERY_SERVICE_CONFIGW>& Block) {
     const UniqueServiceHandle service(::OpenServiceW(Manager, Name, SERVICE_QUERY_CONFIG));
-    if (!service) return {};
-    DWORD needed = kConfigRoom;
-    auto block = RecordBuffer<QUERY_SERVICE_CONFIGW>(needed);
-    if (::QueryServiceConfigW(service.get(), block.data(), needed, &needed)) return block;
-    if (::GetLastError() != ERROR_INSUFFICIENT_BUFFER) return {};
-    block = RecordBuffer<QUERY_SERVICE_CONFIGW>(needed);
-    if (block.empty() || !::QueryServiceConfigW(service.get(), block.data(), needed, &needed)) return {};
-    return block;
+    if (!service) return false;
+    const auto room = static_cast<DWORD>(Block.size() * sizeof(QUERY_SERVICE_CONFIGW));
+    DWORD needed = 0;
+    if (::QueryServiceConfigW(service.get(), Block.data(), room, &needed)) return true;
+    if (::GetLastError() != ERROR_INSUFFICIENT_BUFFER) return false;
+    Block = RecordBuffer<QUERY_SERVICE_CONFIGW>(needed);
+    return !Block.empty() && ::QueryServiceConfigW(service.get(), Block.data(), needed, &needed);
 }
 
 std::wstring TextOf(const wchar_t* Text) { return Text ? Text : L""; }
@@ -89,10 +89,10 @@ void CollectServices(TAutorunList& List) {
     if (!manager) return;
 
     const TServiceListing listing = ListWin32Services(manager.get());
+    auto config = RecordBuffer<QUERY_SERVICE_CONFIGW>(kConfigRoom);
     for (std::size_t i = 0; i < listing.Count; ++i) {
         const ENUM_SERVICE_STATUSW& record = listing.Block[i];
-        const auto config = ReadConfig(manager.get(), record.lpServiceName);
-        if (!config.empty()) List.push_back(MakeEntry(record, config.front()));
+        if (ReadConfig(manager.get(), record.lpServiceName, config)) List.push_back(MakeEntry(record, config.front()));
     }
 }
 

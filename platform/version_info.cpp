@@ -97,6 +97,19 @@ int ReadVersionStrings(const std::wstring& FileName, const std::vector<std::wstr
     return static_cast<int>(Values.size());
 }
 
+std::optional<std::array<unsigned, 4>> ReadFileVersion(const std::wstring& FileName) {
+    const TBlock block = LoadVersionBlock(FileName);
+    if (block.empty()) return std::nullopt;
+    VS_FIXEDFILEINFO* fixed = nullptr;
+    UINT length = 0;
+    if (!::VerQueryValueW(block.data(), L"\\", reinterpret_cast<void**>(&fixed), &length) || !fixed ||
+        length < sizeof(VS_FIXEDFILEINFO) || BytesFrom(block, fixed) < sizeof(VS_FIXEDFILEINFO)) {
+        return std::nullopt;
+    }
+    return std::array<unsigned, 4>{HIWORD(fixed->dwFileVersionMS), LOWORD(fixed->dwFileVersionMS),
+                                   HIWORD(fixed->dwFileVersionLS), LOWORD(fixed->dwFileVersionLS)};
+}
+
 std::wstring ReadProductName(const std::wstring& FileName) {
     TVersionStrings values;
     ReadVersionStrings(FileName, {L"ProductName"}, values);

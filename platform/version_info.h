@@ -1,7 +1,9 @@
 #pragma once
 // Named strings from a file's version resource, such as its product name.
 
+#include <array>
 #include <map>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -17,6 +19,10 @@ using TVersionStrings = std::map<std::wstring, std::wstring>;
 // resource or no translation table. A key that Values already holds is a
 // caller's mistake: std::invalid_argument, with the entries added so far kept.
 int ReadVersionStrings(const std::wstring& FileName, const std::vector<std::wstring>& Keys, TVersionStrings& Values);
+
+// The file's version numbers (major, minor, release, build) from the fixed
+// part of its version resource; nothing when it has none.
+std::optional<std::array<unsigned, 4>> ReadFileVersion(const std::wstring& FileName);
 
 // The file's "ProductName" for the first language of its translation
 // table, or "" when there is none.

@@ -1,15 +1,15 @@
 #include "service/client_identity.h"
 
 #include "platform/files.h"
+#include "platform/registry.h"
 #include "platform/unique_handle.h"
+#include "platform/version_info.h"
 
 #include <windows.h>
 
 #include <array>
-#include <cwchar>
 #include <optional>
 #include <random>
-#include <vector>
 
 namespace quillon {
 namespace {
@@ -30,21 +30,6 @@ std::mt19937& Generator() {
 
 unsigned RandomBelow(unsigned Limit) { return std::uniform_int_distribution<unsigned>(0, Limit - 1)(Generator()); }
 
-// The value's text, or nothing when it is not a string value.
-std::optional<std::wstring> ReadStringValue(HKEY Key, const wchar_t* Name) {
-    DWORD type = 0;
-    DWORD size = 0;
-    if (::RegQueryValueExW(Key, Name, nullptr, &type, nullptr, &size) != ERROR_SUCCESS) return std::nullopt;
-    if (type != REG_SZ && type != REG_EXPAND_SZ) return std::nullopt;
-    std::vector<wchar_t> buffer(size / sizeof(wchar_t) + 1, L'\0');
-    DWORD read = static_cast<DWORD>(buffer.size() * sizeof(wchar_t));
-    if (::RegQueryValueExW(Key, Name, nullptr, &type, reinterpret_cast<BYTE*>(buffer.data()), &read) != ERROR_SUCCESS)
-        return std::nullopt;
-    if (type != REG_SZ && type != REG_EXPAND_SZ) return std::nullopt;
-    // The stored text ends at its first NUL, whether or not one was stored.
-    return std::wstring(buffer.data(), ::wcsnlen(buffer.data(), read / sizeof(wchar_t)));
-}
-
 }  // namespace
 
 std::wstring GetUID() {
@@ -64,7 +49,7 @@ std::wstring GetUID() {
     } else if (status != ERROR_SUCCESS) {
         return {};  // it may exist: never replace what cannot be read
     }
-    return ReadStringValue(key.get(), kClientIdValue).value_or(std::wstring());
+    return TRegReader(HKEY_CURRENT_USER, kClientIdKey).ReadString(kClientIdValue);
 }
 
 std::wstring NewUID() {
@@ -86,20 +71,10 @@ std::wstring NewUID() {
 }
 
 std::wstring GetAppVersion(std::wstring_view Pattern) {
-    std::array<unsigned, 4> numbers{};
     const std::wstring path = ModulePath();
-    DWORD ignored = 0;
-    const DWORD size = path.empty() ? 0 : ::GetFileVersionInfoSizeW(path.c_str(), &ignored);
-    std::vector<std::byte> block(size);
-    VS_FIXEDFILEINFO* fixed = nullptr;
-    UINT fixedSize = 0;
-    if (size == 0 || !::GetFileVersionInfoW(path.c_str(), 0, size, block.data()) ||
-        !::VerQueryValueW(block.data(), L"\\", reinterpret_cast<void**>(&fixed), &fixedSize) || !fixed ||
-        fixedSize < sizeof(VS_FIXEDFILEINFO)) {
-        return L"0.0.0.0";
-    }
-    numbers = {HIWORD(fixed->dwFileVersionMS), LOWORD(fixed->dwFileVersionMS), HIWORD(fixed->dwFileVersionLS),
-               LOWORD(fixed->dwFileVersionLS)};
+    const std::optional<std::array<unsigned, 4>> version = path.empty() ? std::nullopt : ReadFileVersion(path);
+    if (!version) return L"0.0.0.0";
+    const std::array<unsigned, 4>& numbers = *version;
 
     std::wstring text;
     std::size_t next = 0;

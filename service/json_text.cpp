@@ -48,6 +48,11 @@ std::wstring ExtractBetween(std::wstring_view Source, std::wstring_view StartTex
     return std::wstring(Source.substr(content, end - content));
 }
 
+// The one-letter escapes and what each stands for, letter by letter.
+constexpr std::wstring_view kEscapes = L"\"'/\\bfnrt";
+constexpr std::wstring_view kMeanings = L"\"'/\\\b\f\n\r\t";
+static_assert(kEscapes.size() == kMeanings.size());
+
 std::optional<std::wstring> UnescapeJSON(std::wstring_view Value) {
     std::wstring result;
     result.reserve(Value.size());
@@ -60,29 +65,7 @@ std::optional<std::wstring> UnescapeJSON(std::wstring_view Value) {
         }
         const wchar_t escaped = at + 1 < Value.size() ? Value[at + 1] : L'\0';
         at += 2;
-        switch (escaped) {
-        case L'"':
-        case L'\'':
-        case L'/':
-        case L'\\':
-            result.push_back(escaped);
-            break;
-        case L'b':
-            result.push_back(L'\b');
-            break;
-        case L'f':
-            result.push_back(L'\f');
-            break;
-        case L'n':
-            result.push_back(L'\n');
-            break;
-        case L'r':
-            result.push_back(L'\r');
-            break;
-        case L't':
-            result.push_back(L'\t');
-            break;
-        case L'u': {
+        if (escaped == L'u') {
             const std::wstring_view digits = Value.substr(std::min(at, Value.size()), 4);
             if (digits.empty()) return std::nullopt;
             unsigned unit = 0;
@@ -93,11 +76,10 @@ std::optional<std::wstring> UnescapeJSON(std::wstring_view Value) {
             }
             result.push_back(static_cast<wchar_t>(unit));
             at += digits.size();
-            break;
+        } else if (const std::size_t known = kEscapes.find(escaped); known != std::wstring_view::npos) {
+            result.push_back(kMeanings[known]);
         }
-        default:
-            break;  // an unknown escape, or a backslash at the end: dropped
-        }
+        // Any other escape, or a backslash at the end, is dropped.
     }
     return result;
 }

@@ -116,14 +116,15 @@ void PaintStyledButton(const TButtonPaint& Paint, const TStyledButton& Style) {
     const int width = Paint.Rect.right - Paint.Rect.left;
     const int height = Paint.Rect.bottom - Paint.Rect.top;
     if (width <= 0 || height <= 0) return;
+    const bool highContrast = IsHighContrast();
     const TStyledButtonStates states =
-        IsHighContrast() ? HighContrastStates() : ButtonStates(Style.Family, Style.Appearance);
+        highContrast ? HighContrastStates() : ButtonStates(Style.Family, Style.Appearance);
     const TStyledButtonAttributes& state = StateFor(states, Paint.Look);
 
     void* bits = nullptr;
     const UniqueBitmap bitmap = CreateArgbBitmap(width, height, &bits);
     if (!bitmap) return;
-    const COLORREF surface = IsHighContrast() ? ::GetSysColor(COLOR_WINDOW) : Style.Surface;
+    const COLORREF surface = highContrast ? ::GetSysColor(COLOR_WINDOW) : Style.Surface;
     DrawShape(static_cast<std::uint32_t*>(bits), width, height, state, Style.Radius, Paint.Dpi, surface);
     UniqueMemoryDc memory(::CreateCompatibleDC(Paint.Dc));
     const TSelectObject selected(memory.get(), bitmap.get());

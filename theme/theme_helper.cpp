@@ -71,7 +71,7 @@ HWND TThemeHelper::Line() const noexcept { return FShape->Handle(); }
 int TThemeHelper::LineHeight() const { return HasBorder(FForm) ? Scale(kAccentLineHeight, FDpi) : 0; }
 
 void TThemeHelper::UpdateShape() {
-    FShape->SetColor(FIsActive ? FPalette.Accent() : ::GetSysColor(COLOR_GRAYTEXT));
+    FShape->SetColor(FIsActive ? FPalette.Accent() : FPalette.GrayText());
     RECT client{};
     ::GetClientRect(FForm, &client);
     ::SetWindowPos(FShape->Handle(), HWND_TOP, 0, 0, client.right, LineHeight(),

@@ -79,9 +79,8 @@ void TFrmAutorun::ApplyFonts() {
 }
 
 void TFrmAutorun::ApplyPalette() {
+    // The main window repaints itself and every child once all have theirs.
     FChkAllList->SetBackground(FPalette.SurfaceBrush(), FPalette.Surface());
-    ::InvalidateRect(Handle(), nullptr, TRUE);
-    FListAutorun->Redraw();
 }
 
 void TFrmAutorun::Layout() {
@@ -131,9 +130,8 @@ void TFrmAutorun::RefreshOnce() {
     // Raises before any row is touched when a source fails.
     CollectAutoruns(AutorunList);
     // The list keeps its selection by position, and rows above it may go.
-    const int selected = FListAutorun->SelectedRow();
     std::optional<TAutorunItem> selectedRow;
-    if (selected >= 0 && static_cast<std::size_t>(selected) < FRows.size()) selectedRow = FRows[selected];
+    if (const TAutorunItem* selected = RowAt(FListAutorun->SelectedRow())) selectedRow = *selected;
     FDetails.BeginRefresh();
     RefreshRows(FRows, AutorunList, FChkAllList->Checked(), FFilters);
     RowsChanged();
@@ -171,19 +169,20 @@ LRESULT TFrmAutorun::OnMessage(UINT Msg, WPARAM WParam, LPARAM LParam) {
     case WM_CTLCOLORBTN:
         // Behind the switch button's rounded corners.
         return reinterpret_cast<LRESULT>(FPalette.SurfaceBrush());
-    case WM_ERASEBKGND: {
-        RECT client{};
-        ::GetClientRect(Handle(), &client);
-        ::FillRect(reinterpret_cast<HDC>(WParam), &client, FPalette.SurfaceBrush());
-        return 1;
-    }
+    case WM_ERASEBKGND:
+        return FillClient(Handle(), reinterpret_cast<HDC>(WParam), FPalette.SurfaceBrush());
     default:
         return TWindow::OnMessage(Msg, WParam, LParam);
     }
 }
 
-TAutorunItem* TFrmAutorun::ShownRow(int Row) {
+const TAutorunItem* TFrmAutorun::RowAt(int Row) const {
     if (Row < 0 || static_cast<std::size_t>(Row) >= FRows.size()) return nullptr;
+    return &FRows[static_cast<std::size_t>(Row)];
+}
+
+TAutorunItem* TFrmAutorun::ShownRow(int Row) {
+    if (!RowAt(Row)) return nullptr;
     TAutorunItem& row = FRows[static_cast<std::size_t>(Row)];
     FDetails.Complete(row, FImages);
     return &row;
@@ -198,17 +197,17 @@ std::wstring_view TFrmAutorun::ListAutorunGetText(int Row, int Column) {
 }
 
 void TFrmAutorun::ListAutorunPaintText(int Row, int Column, TListCellStyle& Style) const {
-    const bool enabled =
-        Row < 0 || static_cast<std::size_t>(Row) >= FRows.size() || FRows[static_cast<std::size_t>(Row)].Enabled;
+    const TAutorunItem* row = RowAt(Row);
+    const bool enabled = !row || row->Enabled;
     Style.TextColor = enabled ? FPalette.Text() : FPalette.GrayText();
     // The source column is a short code; a monospaced face lines it up.
     Style.Font = Column == 1 ? FFonts.Mono() : FFonts.Normal();
 }
 
 void TFrmAutorun::ListAutorunClick(int Row) {
-    if (Row < 0 || static_cast<std::size_t>(Row) >= FRows.size()) return;
-    const bool enabled = FRows[static_cast<std::size_t>(Row)].Enabled;
-    SetSwitchLook(!enabled, !enabled);
+    const TAutorunItem* row = RowAt(Row);
+    if (!row) return;
+    SetSwitchLook(!row->Enabled, !row->Enabled);
 }
 
 void TFrmAutorun::SetSwitchLook(bool Down, bool OffersEnable) {
@@ -221,9 +220,9 @@ void TFrmAutorun::BtnAutorunClick() {
     // then ends the program.
     FSwitching = true;
     UpdateSwitchEnabled();
-    const int selected = FListAutorun->SelectedRow();
-    if (selected >= 0 && static_cast<std::size_t>(selected) < FRows.size()) {
-        const TAutorunItem row = FRows[static_cast<std::size_t>(selected)];
+    if (const TAutorunItem* selected = RowAt(FListAutorun->SelectedRow())) {
+        // A copy: a reply taken while the switch waits may refresh the rows.
+        const TAutorunItem row = *selected;
         SetAutorunState(row.Kind, row.Target, !row.Enabled);
         // The caption offers the opposite of the state just asked for.
         SetSwitchLook(row.Enabled, row.Enabled);
@@ -263,10 +262,7 @@ void TFrmAutorun::ReloadFromEmpty() {
 }
 
 void TFrmAutorun::ListAutorunDblClick() const {
-    const int focused = FListAutorun->FocusedRow();
-    if (focused < 0 || static_cast<std::size_t>(focused) >= FRows.size()) return;
-    const TAutorunItem& row = FRows[static_cast<std::size_t>(focused)];
-    ShellOpen(EntryPageUrl(row.From, row.Target));
+    if (const TAutorunItem* row = RowAt(FListAutorun->FocusedRow())) ShellOpen(EntryPageUrl(row->From, row->Target));
 }
 
 }  // namespace quillon

@@ -71,6 +71,8 @@ private:
     void Layout();
     void FitProgramColumn();
 
+    // The row at Row, or null outside the rows.
+    [[nodiscard]] const TAutorunItem* RowAt(int Row) const;
     // A row about to be shown, with its product name and icon read.
     TAutorunItem* ShownRow(int Row);
     // The list's cells: the display text and the source, grey for an entry
