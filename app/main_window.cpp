@@ -113,7 +113,8 @@ void TFrmQuillon::FormCreate() {
     LoadFilterList(NameBlack, L"name_black");
     FFrmAutorun = std::make_unique<TFrmAutorun>(Handle(), layout.Card, FDpi, FFonts, FPalette);
     FFrmAutorun->SetFilterLists(FileWhite, NameWhite, NameBlack);
-    ApplyDpi(FDpi);
+    // The frame took the DPI and the fonts as it was made.
+    ApplyOwnDpi();
     // The list stays empty until the service has answered or been given up.
     FUpdateCheck = CheckUpdate(
         kServiceEndpointUrl, [this](bool Close, const std::wstring& Reply) { ServiceReply(Close, Reply); },
@@ -150,14 +151,20 @@ void TFrmQuillon::PlaceOnMonitor() {
 
 void TFrmQuillon::ApplyDpi(UINT Dpi) {
     FDpi = Dpi;
-    FIconSmall = MakeLogoIcon(SystemMetricForDpi(SM_CXSMICON, Dpi));
-    FIconBig = MakeLogoIcon(SystemMetricForDpi(SM_CXICON, Dpi));
+    // The controls still show the old fonts until they are given the new.
+    const TUiFonts old = std::exchange(FFonts, TUiFonts(FDpi));
+    FFrmAutorun->ApplyDpi(Dpi);
+    ApplyOwnDpi();
+}
+
+void TFrmQuillon::ApplyOwnDpi() {
+    FIconSmall = MakeLogoIcon(SystemMetricForDpi(SM_CXSMICON, FDpi));
+    FIconBig = MakeLogoIcon(SystemMetricForDpi(SM_CXICON, FDpi));
     ::SendMessageW(Handle(), WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(FIconSmall.get()));
     ::SendMessageW(Handle(), WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(FIconBig.get()));
-    FBtnHead->ApplyDpi(Dpi);
+    FBtnHead->ApplyDpi(FDpi);
+    FBtnHead->SetFont(FFonts.Normal());
     LayoutChildren();
-    ApplyFonts();
-    FFrmAutorun->ApplyDpi(Dpi);
 }
 
 void TFrmQuillon::ApplyFonts() {

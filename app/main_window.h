@@ -47,6 +47,9 @@ private:
     void FormCreate();
     void PlaceOnMonitor();
     void ApplyDpi(UINT Dpi);
+    // The window's icons, the header bar and the children's places at FDpi,
+    // with the fonts of FFonts.
+    void ApplyOwnDpi();
     // New fonts go to every control before the old ones are deleted.
     void ApplyFonts();
     void LayoutChildren();
