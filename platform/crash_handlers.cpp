@@ -11,6 +11,7 @@
 #include "platform/error_report.h"
 #include "platform/failure_report.h"
 #include "platform/failure_text.h"
+#include "platform/module_function.h"
 #include "platform/stack_walker.h"
 
 namespace quillon {
@@ -110,14 +111,11 @@ void SetRuntimeHandlers() {
     _set_purecall_handler(&OnPureCall);
     const HMODULE msvcrt = ::GetModuleHandleW(L"msvcrt.dll");
     if (!msvcrt) return;
-    using TSetInvalidParameter = _invalid_parameter_handler(__cdecl*)(_invalid_parameter_handler);
-    using TSetPureCall = _purecall_handler(__cdecl*)(_purecall_handler);
-    const auto setInvalidParameter = reinterpret_cast<TSetInvalidParameter>(
-        reinterpret_cast<void (*)()>(::GetProcAddress(msvcrt, "_set_invalid_parameter_handler")));
-    const auto setPureCall =
-        reinterpret_cast<TSetPureCall>(reinterpret_cast<void (*)()>(::GetProcAddress(msvcrt, "_set_purecall_handler")));
-    if (setInvalidParameter) setInvalidParameter(&OnInvalidParameter);
-    if (setPureCall) setPureCall(&OnPureCall);
+    _invalid_parameter_handler(__cdecl * setInvalidParameter)(_invalid_parameter_handler) = nullptr;
+    _purecall_handler(__cdecl * setPureCall)(_purecall_handler) = nullptr;
+    if (FindFunction(msvcrt, "_set_invalid_parameter_handler", setInvalidParameter))
+        setInvalidParameter(&OnInvalidParameter);
+    if (FindFunction(msvcrt, "_set_purecall_handler", setPureCall)) setPureCall(&OnPureCall);
 }
 
 }  // namespace

@@ -1,24 +1,17 @@
 #include "platform/dpi.h"
 
+#include "platform/module_function.h"
+
 namespace quillon {
-namespace {
-
-template <typename TFunction>
-void Find(HMODULE Module, const char* Name, TFunction& Function) {
-    // Through void(*)() so the compiler accepts the change of signature.
-    Function = reinterpret_cast<TFunction>(reinterpret_cast<void (*)()>(::GetProcAddress(Module, Name)));
-}
-
-}  // namespace
 
 const TDpiFunctions& TDpiFunctions::System() {
     static const TDpiFunctions kFunctions = [] {
         TDpiFunctions functions;
         if (const HMODULE user32 = ::GetModuleHandleW(L"user32.dll")) {
-            Find(user32, "GetDpiForWindow", functions.GetDpiForWindow);
-            Find(user32, "AdjustWindowRectExForDpi", functions.AdjustWindowRectExForDpi);
-            Find(user32, "GetSystemMetricsForDpi", functions.GetSystemMetricsForDpi);
-            Find(user32, "SystemParametersInfoForDpi", functions.SystemParametersInfoForDpi);
+            FindFunction(user32, "GetDpiForWindow", functions.GetDpiForWindow);
+            FindFunction(user32, "AdjustWindowRectExForDpi", functions.AdjustWindowRectExForDpi);
+            FindFunction(user32, "GetSystemMetricsForDpi", functions.GetSystemMetricsForDpi);
+            FindFunction(user32, "SystemParametersInfoForDpi", functions.SystemParametersInfoForDpi);
         }
         return functions;
     }();

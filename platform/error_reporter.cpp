@@ -6,36 +6,13 @@
 #include <utility>
 
 #include "platform/error_report_format.h"
+#include "platform/files.h"
 #include "platform/unique_handle.h"
 #include "version.h"
 
 namespace quillon {
 
 namespace {
-
-bool ReadWholeFile(HANDLE File, std::string& Bytes) {
-    LARGE_INTEGER size{};
-    if (!::GetFileSizeEx(File, &size) || size.QuadPart < 0) return false;
-    Bytes.resize(static_cast<std::size_t>(size.QuadPart));
-    std::size_t done = 0;
-    while (done < Bytes.size()) {
-        DWORD read = 0;
-        const DWORD want = static_cast<DWORD>(std::min<std::size_t>(Bytes.size() - done, 1u << 20));
-        if (!::ReadFile(File, Bytes.data() + done, want, &read, nullptr) || read == 0) return false;
-        done += read;
-    }
-    return true;
-}
-
-bool WriteAll(HANDLE File, std::string_view Bytes) {
-    while (!Bytes.empty()) {
-        DWORD written = 0;
-        const DWORD want = static_cast<DWORD>(std::min<std::size_t>(Bytes.size(), 1u << 20));
-        if (!::WriteFile(File, Bytes.data(), want, &written, nullptr) || written == 0) return false;
-        Bytes.remove_prefix(written);
-    }
-    return true;
-}
 
 // Writes only the new tail when the old contents stay as they are (the usual
 // case), so a crash halfway loses at most the new report.
@@ -47,6 +24,15 @@ void ReplaceContents(HANDLE File, std::string_view Old, std::string_view New) {
     const LARGE_INTEGER start{};
     if (!::SetFilePointerEx(File, start, nullptr, FILE_BEGIN)) return;
     if (WriteAll(File, New)) ::SetEndOfFile(File);
+}
+
+// The report file at Path opened for reading and writing, with its
+// contents read into Old; an empty handle when it cannot be opened or read.
+UniqueFileHandle OpenReportFile(const std::wstring& Path, DWORD Disposition, std::string& Old) {
+    UniqueFileHandle file(::CreateFileW(Path.c_str(), GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ, nullptr,
+                                        Disposition, FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (file && !ReadWholeFile(file.get(), Old)) file.reset();
+    return file;
 }
 
 }  // namespace
@@ -120,10 +106,9 @@ bool TErrorReporter::FileReport(const TErrorReport& Error, TFiled& Filed) noexce
 
     // A file that cannot be opened or read cannot say whether the error is
     // known; it is sent all the same.
-    UniqueFileHandle file(::CreateFileW(FSeam.ReportPath.c_str(), GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ,
-                                        nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
     std::string old;
-    if (!file || !ReadWholeFile(file.get(), old)) return true;
+    const UniqueFileHandle file = OpenReportFile(FSeam.ReportPath, OPEN_ALWAYS, old);
+    if (!file) return true;
     if (ReportFileHasSignature(old, Filed.Signature)) return false;
     ReplaceContents(file.get(), old, AppendReportCapped(old, Filed.Whole));
     return true;
@@ -157,10 +142,9 @@ void TErrorReporter::Send(const TFiled& Filed) noexcept {
 }
 
 void TErrorReporter::MarkSent(const TFiled& Filed) noexcept try {
-    UniqueFileHandle file(::CreateFileW(FSeam.ReportPath.c_str(), GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ,
-                                        nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
     std::string old;
-    if (!file || !ReadWholeFile(file.get(), old)) return;
+    const UniqueFileHandle file = OpenReportFile(FSeam.ReportPath, OPEN_EXISTING, old);
+    if (!file) return;
     ReplaceContents(file.get(), old, ReplaceReport(old, Filed.Signature, Filed.Head));
 } catch (...) {
     // The whole report stays; the error is known all the same.

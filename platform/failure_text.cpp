@@ -1,5 +1,7 @@
 #include "platform/failure_text.h"
 
+#include "platform/process_state_text.h"
+
 #include <cwchar>
 #include <iterator>
 
@@ -44,13 +46,6 @@ constexpr TExceptionName kExceptionNames[] = {
 std::wstring CodeText(DWORD Code) {
     wchar_t text[16];
     std::swprintf(text, std::size(text), L"0x%08lX", static_cast<unsigned long>(Code));
-    return text;
-}
-
-std::wstring AddressText(ULONG_PTR Address) {
-    wchar_t text[24];
-    std::swprintf(text, std::size(text), L"0x%0*llx", static_cast<int>(sizeof(void*) * 2),
-                  static_cast<unsigned long long>(Address));
     return text;
 }
 

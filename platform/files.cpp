@@ -28,6 +28,30 @@ bool FolderExists(const std::wstring& Path) {
     return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
 }
 
+bool ReadWholeFile(HANDLE File, std::string& Bytes) {
+    LARGE_INTEGER size{};
+    if (!::GetFileSizeEx(File, &size) || size.QuadPart < 0) return false;
+    Bytes.resize(static_cast<std::size_t>(size.QuadPart));
+    std::size_t done = 0;
+    while (done < Bytes.size()) {
+        DWORD read = 0;
+        const DWORD want = static_cast<DWORD>(std::min<std::size_t>(Bytes.size() - done, 1u << 20));
+        if (!::ReadFile(File, Bytes.data() + done, want, &read, nullptr) || read == 0) return false;
+        done += read;
+    }
+    return true;
+}
+
+bool WriteAll(HANDLE File, std::string_view Bytes) {
+    while (!Bytes.empty()) {
+        DWORD written = 0;
+        const DWORD want = static_cast<DWORD>(std::min<std::size_t>(Bytes.size(), 1u << 20));
+        if (!::WriteFile(File, Bytes.data(), want, &written, nullptr) || written == 0) return false;
+        Bytes.remove_prefix(written);
+    }
+    return true;
+}
+
 std::wstring FullPath(const std::wstring& Path) {
     return ReadGrowingText([&Path](wchar_t* Buffer, std::size_t Capacity) -> std::size_t {
         return ::GetFullPathNameW(Path.c_str(), static_cast<DWORD>(Capacity), Buffer, nullptr);
@@ -60,14 +84,7 @@ void WriteFileReplacing(const std::wstring& Path, std::string_view Bytes) {
         const UniqueFileHandle file(
             ::CreateFileW(temporary, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
         if (!file) RaiseLastError(Path, L"CreateFileW");
-        while (!Bytes.empty()) {
-            DWORD written = 0;
-            const auto chunk = static_cast<DWORD>(std::min<std::size_t>(Bytes.size(), 1u << 20));
-            if (!::WriteFile(file.get(), Bytes.data(), chunk, &written, nullptr) || written == 0) {
-                RaiseLastError(Path, L"WriteFile");
-            }
-            Bytes.remove_prefix(written);
-        }
+        if (!WriteAll(file.get(), Bytes)) RaiseLastError(Path, L"WriteFile");
         if (!::FlushFileBuffers(file.get())) RaiseLastError(Path, L"FlushFileBuffers");
     }
     if (!::MoveFileExW(temporary, full.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {

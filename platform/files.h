@@ -1,6 +1,8 @@
 #pragma once
 // Questions about files and paths that several parts of the program ask.
 
+#include <windows.h>
+
 #include <string>
 #include <string_view>
 
@@ -15,6 +17,15 @@ bool PathExists(const std::wstring& Path);
 
 // True when Path names an existing directory.
 bool FolderExists(const std::wstring& Path);
+
+// The whole content of the open file File from its current position (the
+// start, for a file just opened) into Bytes, leaving the file's pointer at
+// its end; false when it cannot be read.
+bool ReadWholeFile(HANDLE File, std::string& Bytes);
+
+// Writes all of Bytes at File's pointer, in pieces the system takes; false
+// when a write fails.
+bool WriteAll(HANDLE File, std::string_view Bytes);
 
 // Path made absolute with "." and ".." resolved and "/" turned into "\";
 // empty when the system cannot make it so.

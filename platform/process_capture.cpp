@@ -181,6 +181,7 @@ TProcessState CaptureProcessState(DWORD FailedThreadId, const CONTEXT& Context) 
     state.Registers = RegistersOf(Context);
     state.Modules = ListModules();
     state.Processes = ListProcesses();
+    RefreshStackWalkerModules();
 
     TThreadStack failed;
     failed.ThreadId = FailedThreadId;

@@ -1,5 +1,7 @@
 #include "platform/process_state_text.h"
 
+#include "platform/text.h"
+
 #include <algorithm>
 #include <cstring>
 #include <cwchar>
@@ -15,11 +17,6 @@ std::wstring Hex(std::uint64_t Value, int Digits) {
     wchar_t text[24];
     std::swprintf(text, std::size(text), L"%0*llx", Digits, static_cast<unsigned long long>(Value));
     return text;
-}
-
-std::wstring FileNameOf(const std::wstring& Path) {
-    const std::size_t slash = Path.find_last_of(L"\\/");
-    return slash == std::wstring::npos ? Path : Path.substr(slash + 1);
 }
 
 void AppendRegisters(std::wstring& Text, const TProcessState& State) {
@@ -69,12 +66,14 @@ std::vector<TRegister> RegistersOf(const CONTEXT& Context) {
 #endif
 }
 
+std::wstring AddressText(std::uint64_t Address) { return L"0x" + Hex(Address, kAddressDigits); }
+
 std::wstring AddressInModule(const std::vector<TModuleEntry>& Modules, std::uint64_t Address) {
     for (const TModuleEntry& module : Modules) {
         if (Address >= module.Base && Address - module.Base < module.Size)
-            return FileNameOf(module.Path) + L"+0x" + Hex(Address - module.Base, 1);
+            return FileNamePart(module.Path) + L"+0x" + Hex(Address - module.Base, 1);
     }
-    return L"0x" + Hex(Address, kAddressDigits);
+    return AddressText(Address);
 }
 
 std::wstring FormatProcessState(const TProcessState& State) {

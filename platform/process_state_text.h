@@ -16,6 +16,10 @@ namespace quillon {
 // build's processor.
 std::vector<TRegister> RegistersOf(const CONTEXT& Context);
 
+// Address in hex with all the digits of a pointer of this build: "0x" and
+// 16 digits in the 64-bit build, 8 in the 32-bit one.
+std::wstring AddressText(std::uint64_t Address);
+
 // "Quillon.exe+0x1a2b" for an address inside one of Modules, else the bare
 // address in hex: the offset stays the same from run to run, the address
 // does not.

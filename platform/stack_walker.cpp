@@ -6,6 +6,7 @@
 #include <string>
 
 #include "platform/files.h"
+#include "platform/module_function.h"
 
 namespace quillon {
 
@@ -24,25 +25,19 @@ struct TDbgHelp {
     bool Initialized = false;
 };
 
-template <typename TFunction>
-bool Find(HMODULE Library, const char* Name, TFunction& Function) {
-    Function = reinterpret_cast<TFunction>(reinterpret_cast<void (*)()>(::GetProcAddress(Library, Name)));
-    return Function != nullptr;
-}
-
 // Only from the system folder: the program runs elevated, and a dbghelp.dll
 // planted beside it must not be loaded in its place.
 TDbgHelp LoadDbgHelp() {
     TDbgHelp dbgHelp;
     const HMODULE library = ::LoadLibraryExW(L"dbghelp.dll", nullptr, LOAD_LIBRARY_SEARCH_SYSTEM32);
     if (!library) return dbgHelp;
-    const bool complete = Find(library, "SymSetOptions", dbgHelp.SetOptions) &&
-                          Find(library, "SymInitializeW", dbgHelp.Initialize) &&
-                          Find(library, "StackWalk64", dbgHelp.Walk) &&
-                          Find(library, "SymFunctionTableAccess64", dbgHelp.FunctionTableAccess) &&
-                          Find(library, "SymGetModuleBase64", dbgHelp.GetModuleBase) &&
-                          Find(library, "SymFromAddrW", dbgHelp.FromAddress);
-    Find(library, "SymRefreshModuleList", dbgHelp.RefreshModuleList);  // modules loaded since, if it can
+    const bool complete = FindFunction(library, "SymSetOptions", dbgHelp.SetOptions) &&
+                          FindFunction(library, "SymInitializeW", dbgHelp.Initialize) &&
+                          FindFunction(library, "StackWalk64", dbgHelp.Walk) &&
+                          FindFunction(library, "SymFunctionTableAccess64", dbgHelp.FunctionTableAccess) &&
+                          FindFunction(library, "SymGetModuleBase64", dbgHelp.GetModuleBase) &&
+                          FindFunction(library, "SymFromAddrW", dbgHelp.FromAddress);
+    FindFunction(library, "SymRefreshModuleList", dbgHelp.RefreshModuleList);  // modules loaded since, if it can
     if (!complete) dbgHelp.Walk = nullptr;
     return dbgHelp;
 }
@@ -63,10 +58,7 @@ TDbgHelp& DbgHelp() {
 bool ReadySymbols(TDbgHelp& DbgHelp) {
     if (!DbgHelp.Walk) return false;
     const HANDLE process = ::GetCurrentProcess();
-    if (DbgHelp.Initialized) {
-        if (DbgHelp.RefreshModuleList) DbgHelp.RefreshModuleList(process);
-        return true;
-    }
+    if (DbgHelp.Initialized) return true;
     DbgHelp.SetOptions(SYMOPT_UNDNAME | SYMOPT_DEFERRED_LOADS | SYMOPT_FAIL_CRITICAL_ERRORS | SYMOPT_NO_PROMPTS);
     const std::wstring program = ModulePath();
     const std::wstring folder = program.substr(0, program.find_last_of(L"\\/"));
@@ -101,6 +93,14 @@ void PrepareStackWalker() noexcept try {
     DbgHelp();
 } catch (...) {
     // Not to be had now; a failure tries again.
+}
+
+void RefreshStackWalkerModules() noexcept try {
+    std::lock_guard lock(gLock);
+    TDbgHelp& dbgHelp = DbgHelp();
+    if (dbgHelp.Initialized && dbgHelp.RefreshModuleList) dbgHelp.RefreshModuleList(::GetCurrentProcess());
+} catch (...) {
+    // The modules known at the last walk serve.
 }
 
 std::vector<TStackFrame> WalkStack(HANDLE Thread, const CONTEXT& Context, const TMemoryReader& Read,

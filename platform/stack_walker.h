@@ -23,6 +23,10 @@ using TMemoryReader = std::function<bool(std::uint64_t Address, void* Buffer, st
 // a failure later finds it loaded. Later calls do nothing.
 void PrepareStackWalker() noexcept;
 
+// Has the walker learn the modules loaded since it first walked a stack;
+// once per report, before its walks.
+void RefreshStackWalkerModules() noexcept;
+
 // The frames of the thread whose registers are Context, innermost first, at
 // most MaxFrames of them, without names; the stack is read through Read.
 // Empty when dbghelp is missing. dbghelp serves one caller at a time: calls

@@ -1,6 +1,8 @@
 #include "platform/controls/control.h"
 
 #include "platform/error_report.h"
+#include "platform/files.h"
+#include "platform/window.h"
 
 #include <commctrl.h>
 
@@ -29,20 +31,21 @@ void TControl::Create(const TCreateArgs& Args) {
     ::SetWindowSubclass(FHandle, &TControl::SubclassProc, kSubclassId, reinterpret_cast<DWORD_PTR>(this));
 }
 
-void TControl::MoveTo(const RECT& Rect) const {
-    ::MoveWindow(FHandle, Rect.left, Rect.top, Rect.right - Rect.left, Rect.bottom - Rect.top, TRUE);
-}
+void TControl::MoveTo(const RECT& Rect) const { MoveWindowTo(FHandle, Rect); }
 
 void TControl::SetFont(HFONT Font) const { ::SendMessageW(FHandle, WM_SETFONT, reinterpret_cast<WPARAM>(Font), TRUE); }
 
 void TControl::SetText(std::wstring_view Text) const { ::SetWindowTextW(FHandle, std::wstring(Text).c_str()); }
 
 std::wstring TControl::Text() const {
-    // Not WM_GETTEXT: a control's text is read without a message, so a
-    // reader on another thread never waits on this one.
-    std::wstring text(static_cast<std::size_t>(::GetWindowTextLengthW(FHandle)) + 1, L'\0');
-    text.resize(static_cast<std::size_t>(::InternalGetWindowText(FHandle, text.data(), static_cast<int>(text.size()))));
-    return text;
+    // Not WM_GETTEXT (nor WM_GETTEXTLENGTH): a control's text is read
+    // without a message, so a reader on another thread never waits on this
+    // one. A text that fills the buffer may have been cut: read again.
+    return ReadGrowingText([this](wchar_t* Buffer, std::size_t Capacity) -> std::size_t {
+        const auto length =
+            static_cast<std::size_t>(::InternalGetWindowText(FHandle, Buffer, static_cast<int>(Capacity)));
+        return length + 1 < Capacity ? length : Capacity;
+    });
 }
 
 void TControl::SetEnabled(bool Enabled) const { ::EnableWindow(FHandle, Enabled ? TRUE : FALSE); }
