@@ -139,14 +139,10 @@ void TFrmQuillon::PlaceOnMonitor() {
     const TMainLayout layout = ComputeMainLayout(FDpi);
     RECT frame{0, 0, layout.Client.cx, layout.Client.cy};
     AdjustWindowRectForDpi(frame, kStyle, kExStyle, FDpi);
-    MONITORINFO monitor{};
-    monitor.cbSize = sizeof(monitor);
-    ::GetMonitorInfoW(::MonitorFromWindow(Handle(), MONITOR_DEFAULTTOPRIMARY), &monitor);
-    const RECT& work = monitor.rcWork;
     const int width = frame.right - frame.left;
     const int height = frame.bottom - frame.top;
-    ::SetWindowPos(Handle(), nullptr, work.left + (work.right - work.left - width) / 2,
-                   work.top + (work.bottom - work.top - height) / 2, width, height, SWP_NOZORDER | SWP_NOACTIVATE);
+    const POINT at = CentredOnMonitorOf(Handle(), width, height);
+    ::SetWindowPos(Handle(), nullptr, at.x, at.y, width, height, SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
 void TFrmQuillon::ApplyDpi(UINT Dpi) {

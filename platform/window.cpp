@@ -34,6 +34,14 @@ void MoveWindowTo(HWND Wnd, const RECT& Rect) {
     ::MoveWindow(Wnd, Rect.left, Rect.top, Rect.right - Rect.left, Rect.bottom - Rect.top, TRUE);
 }
 
+POINT CentredOnMonitorOf(HWND Wnd, int Width, int Height) {
+    MONITORINFO monitor{};
+    monitor.cbSize = sizeof monitor;
+    ::GetMonitorInfoW(::MonitorFromWindow(Wnd, MONITOR_DEFAULTTOPRIMARY), &monitor);
+    const RECT& work = monitor.rcWork;
+    return {work.left + (work.right - work.left - Width) / 2, work.top + (work.bottom - work.top - Height) / 2};
+}
+
 LRESULT FillClient(HWND Wnd, HDC Dc, HBRUSH Brush) {
     RECT client{};
     ::GetClientRect(Wnd, &client);

@@ -36,6 +36,11 @@ private:
 // Places a child window at Rect, in its parent's client coordinates.
 void MoveWindowTo(HWND Wnd, const RECT& Rect);
 
+// The top-left corner at which a Width x Height window stands centred in
+// the work area of the monitor that Wnd is on (the primary one when it is
+// on none).
+POINT CentredOnMonitorOf(HWND Wnd, int Width, int Height);
+
 // Paints Wnd's whole client area on Dc with Brush: a WM_ERASEBKGND in one
 // colour. Returns 1, the answer to that message.
 LRESULT FillClient(HWND Wnd, HDC Dc, HBRUSH Brush);

@@ -79,11 +79,7 @@ public:
         : FNotice(std::move(Notice)), FOffset(Offset), FSeparator(::CreateSolidBrush(kSeparatorColor)) {
         // Created on the owner's monitor, so that it takes that monitor's
         // DPI before it is laid out.
-        MONITORINFO monitor{};
-        monitor.cbSize = sizeof monitor;
-        ::GetMonitorInfoW(::MonitorFromWindow(Owner, MONITOR_DEFAULTTOPRIMARY), &monitor);
-        const POINT centre{(monitor.rcWork.left + monitor.rcWork.right) / 2,
-                           (monitor.rcWork.top + monitor.rcWork.bottom) / 2};
+        const POINT centre = CentredOnMonitorOf(Owner, 0, 0);
         DWORD exStyle = kExStyle | (FNotice.StaysOnTop() ? WS_EX_TOPMOST : 0);
         // The process's default layout reaches only windows made without an
         // owner: a mirrored program mirrors its dialog itself.
@@ -280,12 +276,7 @@ private:
         if (Suggested) {
             topLeft = {Suggested->left, Suggested->top};
         } else {
-            MONITORINFO monitor{};
-            monitor.cbSize = sizeof monitor;
-            ::GetMonitorInfoW(::MonitorFromWindow(Handle(), MONITOR_DEFAULTTOPRIMARY), &monitor);
-            const RECT& work = monitor.rcWork;
-            topLeft = {work.left + (work.right - work.left - width) / 2,
-                       work.top + (work.bottom - work.top - height) / 2};
+            topLeft = CentredOnMonitorOf(Handle(), width, height);
         }
         ::SetWindowPos(Handle(), nullptr, topLeft.x, topLeft.y, width, height, SWP_NOZORDER | SWP_NOACTIVATE);
         ::InvalidateRect(Handle(), nullptr, TRUE);
