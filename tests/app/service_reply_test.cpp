@@ -1,10 +1,12 @@
 // The main window and the service: the list stays empty until the reply,
 // which extends the filter lists and fills the list, or closes the window
 // when the user takes the update; a reply that comes too late finds nothing.
+#include "platform/utf8.h"
 #include "app/main_window.h"
 #include "platform/application.h"
 #include "platform/registry.h"
 #include "platform/text.h"
+#include "tests/support/run_values.h"
 #include "tests/support/dialog_driver.h"
 #include "tests/support/endpoint_stub.h"
 #include "tests/support/opened_links.h"
@@ -21,7 +23,6 @@ using test::PumpFor;
 using test::PumpUntil;
 using test::TEndpointStub;
 
-constexpr wchar_t kRunKey[] = L"Software\\Microsoft\\Windows\\CurrentVersion\\Run";
 // Two Run values of the current user: one that no list hides, one that the
 // replies below hide by adding its name to the name white list.
 constexpr wchar_t kShown[] = L"ContosoReplyShown";
@@ -40,13 +41,9 @@ bool Holds(const TFilterList& List, const std::wstring& Line) {
 class ServiceReplyTest : public test::WindowTest {
 protected:
     void SetUp() override {
-        for (const wchar_t* name : {kShown, kHidden})
-            TReg::WriteString(HKEY_CURRENT_USER, kRunKey, name, L"C:\\windows\\system32\\notepad.exe");
+        for (const wchar_t* name : {kShown, kHidden}) FValues.Add(name, L"C:\\windows\\system32\\notepad.exe");
         // The lists as the resources fill them, to compare with.
         LoadFilterList(FBuiltInNameWhite, L"name_white");
-    }
-    void TearDown() override {
-        for (const wchar_t* name : {kShown, kHidden}) TReg::DeleteValue(HKEY_CURRENT_USER, kRunKey, name);
     }
 
     // Pumps until the list has been filled (the row that no list hides is
@@ -57,6 +54,7 @@ protected:
 
     TEndpointStub FStub;
     TFilterList FBuiltInNameWhite;
+    test::TRunValues FValues;
 };
 
 TEST_F(ServiceReplyTest, TheListStaysEmptyUntilTheReplyWhoseArraysJoinTheLists) {
@@ -108,8 +106,7 @@ TEST_F(ServiceReplyTest, AReplyThatIsNoObjectMergesNothingAndTheListStillFills) 
 TEST_F(ServiceReplyTest, TakingTheUpdateClosesTheWindowWithoutFillingTheList) {
     const test::TOpenedLinks links;
     const std::wstring download = TEndpointStub::Url(L"/download");
-    FStub.Reply(R"({"update":")" + std::string(download.begin(), download.end()) +
-                R"(","name_white":["ContosoReplyHidden"]})");
+    FStub.Reply(R"({"update":")" + Utf8FromWide(download) + R"(","name_white":["ContosoReplyHidden"]})");
     const test::TDialogDriver driver({[](HWND Dialog) { test::PressKey(Dialog, VK_RETURN); }});
     TFrmQuillon form;
     form.Show(SW_SHOWNORMAL);
@@ -149,13 +146,12 @@ TEST_F(ServiceReplyTest, AnAnswerThatArrivesAfterTheWindowClosedIsDropped) {
 
 TEST_F(ServiceReplyTest, AReplyThatArrivesAfterTheWindowWasReleasedReachesNothing) {
     const std::wstring download = TEndpointStub::Url(L"/download");
-    FStub.Script({{"paths",
-                   {{"/api.init.php",
-                     {{{"kind", "delay"},
-                       {"delay_ms", 1000},
-                       {"then",
-                        {{"kind", "reply"},
-                         {"body", R"({"update":")" + std::string(download.begin(), download.end()) + "\"}"}}}}}}}}});
+    FStub.Script(
+        {{"paths",
+          {{"/api.init.php",
+            {{{"kind", "delay"},
+              {"delay_ms", 1000},
+              {"then", {{"kind", "reply"}, {"body", R"({"update":")" + Utf8FromWide(download) + "\"}"}}}}}}}}});
     const test::TDialogDriver driver({[](HWND Dialog) { test::PressKey(Dialog, VK_ESCAPE); }});
     {
         TFrmQuillon form;

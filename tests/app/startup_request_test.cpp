@@ -1,11 +1,14 @@
 // Quillon.exe and the endpoint stub: at start the program asks the service
 // with the four headers and fills its list from the reply; closed while it
 // waits between attempts, it ends and asks no more.
+#include "platform/utf8.h"
 #include "i18n/translation.h"
 #include "platform/registry.h"
 #include "service/client_identity.h"
+#include "tests/support/run_values.h"
 #include "tests/support/endpoint_stub.h"
 #include "tests/support/quillon_process.h"
+#include "tests/support/window_test.h"
 #include "version.h"
 
 #include <commctrl.h>
@@ -18,8 +21,6 @@ namespace {
 
 using nlohmann::json;
 using test::TEndpointStub;
-
-constexpr wchar_t kRunKey[] = L"Software\\Microsoft\\Windows\\CurrentVersion\\Run";
 
 HWND ListOf(HWND Main) {
     HWND found = nullptr;
@@ -36,21 +37,11 @@ HWND ListOf(HWND Main) {
     return found;
 }
 
-template <typename TDone>
-bool WaitUntil(TDone&& Done, int Milliseconds = 20000) {
-    for (int waited = 0; !Done(); waited += 50) {
-        if (waited >= Milliseconds) return false;
-        ::Sleep(50);
-    }
-    return true;
-}
-
-std::string Narrow(const std::wstring& Text) { return std::string(Text.begin(), Text.end()); }
-
 TEST(StartupRequest, TheProgramAsksWithTheFourHeadersAndFillsItsListFromTheReply) {
     const TEndpointStub stub;
     stub.Reply(R"({"name_white":["ContosoStartupHidden"]})");
-    TReg::WriteString(HKEY_CURRENT_USER, kRunKey, L"ContosoStartupShown", L"C:\\windows\\system32\\notepad.exe");
+    test::TRunValues values;
+    values.Add(L"ContosoStartupShown", L"C:\\windows\\system32\\notepad.exe");
 
     test::TProcess quillon = test::Start(test::QuillonExe());
     ASSERT_TRUE(quillon.Process);
@@ -58,29 +49,23 @@ TEST(StartupRequest, TheProgramAsksWithTheFourHeadersAndFillsItsListFromTheReply
     ASSERT_NE(window, nullptr);
     HWND list = ListOf(window);
     ASSERT_NE(list, nullptr);
-    EXPECT_TRUE(WaitUntil([&] { return ::SendMessageW(list, LVM_GETITEMCOUNT, 0, 0) > 0; }))
+    EXPECT_TRUE(test::PumpUntil([&] { return ::SendMessageW(list, LVM_GETITEMCOUNT, 0, 0) > 0; }))
         << "the list fills by itself";
 
     const json requests = stub.RequestsTo("/api.init.php");
     ASSERT_EQ(requests.size(), 1u);
-    std::vector<std::pair<std::string, std::string>> custom;
-    for (const json& header : requests[0]["headers"]) {
-        const std::string name = header[0];
-        if (name.rfind("User-", 0) == 0) custom.emplace_back(name, header[1]);
-    }
-    const std::string uid = Narrow(TReg::ReadString(HKEY_CURRENT_USER, kClientIdKey, kClientIdValue, L""));
+    const std::string uid = Utf8FromWide(TReg::ReadString(HKEY_CURRENT_USER, kClientIdKey, kClientIdValue, L""));
     EXPECT_EQ(uid.size(), 32u);
     const std::vector<std::pair<std::string, std::string>> expected{
         {"User-Version", QUILLON_VERSION_TEXT},
-        {"User-Language", Narrow(GetUserLanguage().substr(0, 2))},
+        {"User-Language", Utf8FromWide(GetUserLanguage().substr(0, 2))},
         {"User-Debug", "true"},
         {"User-Union", uid},
     };
-    EXPECT_EQ(custom, expected);
+    EXPECT_EQ(test::CustomHeaders(requests[0]), expected);
 
     ::PostMessageW(window, WM_CLOSE, 0, 0);
     EXPECT_EQ(test::ExitCodeAfter(quillon.Process.get(), 15000), 0u);
-    TReg::DeleteValue(HKEY_CURRENT_USER, kRunKey, L"ContosoStartupShown");
 }
 
 TEST(StartupRequest, ClosedWhileItWaitsBetweenAttemptsTheProgramEndsAndAsksNoMore) {
@@ -90,7 +75,7 @@ TEST(StartupRequest, ClosedWhileItWaitsBetweenAttemptsTheProgramEndsAndAsksNoMor
     ASSERT_TRUE(quillon.Process);
     HWND window = test::WaitForMainWindow(quillon.Id);
     ASSERT_NE(window, nullptr);
-    ASSERT_TRUE(WaitUntil([&] { return stub.RequestsTo("/api.init.php").size() == 1; }));
+    ASSERT_TRUE(test::PumpUntil([&] { return stub.RequestsTo("/api.init.php").size() == 1; }));
     ::Sleep(200);
 
     ::PostMessageW(window, WM_CLOSE, 0, 0);

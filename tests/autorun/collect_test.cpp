@@ -4,6 +4,7 @@
 #include "platform/folders.h"
 #include "platform/registry.h"
 #include "platform/unique_handle.h"
+#include "tests/support/run_values.h"
 #include "tests/support/test_files.h"
 
 #include <gtest/gtest.h>
@@ -56,17 +57,14 @@ public:
     TSourcesWithEntries() {
         const UniqueFileHandle file(
             ::CreateFileW(FFile.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
-        TReg::WriteString(HKEY_CURRENT_USER, kRunKey, FName, L"C:\\order.exe");
+        FValues.Add(FName, L"C:\\order.exe");
     }
-    ~TSourcesWithEntries() {
-        ::DeleteFileW(FFile.c_str());
-        TReg::DeleteValue(HKEY_CURRENT_USER, kRunKey, FName);
-    }
+    ~TSourcesWithEntries() { ::DeleteFileW(FFile.c_str()); }
 
 private:
     const std::wstring FName = L"QlnOrder" + std::to_wstring(::GetCurrentProcessId());
     const std::wstring FFile = User + L"\\" + FName + L".lnk";
-    static constexpr wchar_t kRunKey[] = L"Software\\Microsoft\\Windows\\CurrentVersion\\Run";
+    test::TRunValues FValues;
 };
 
 TEST(CollectAutoruns, GathersTheFourSourcesInOrderFromTheRealSystem) {

@@ -15,6 +15,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/utf8.h"
 #include "platform/error_box.h"
 #include "platform/unique_handle.h"
 #include "tests/platform/error_report_test_support.h"
@@ -49,8 +50,6 @@ struct TRun {
     bool Ended = false;
     DWORD ExitCode = STILL_ACTIVE;
 };
-
-std::string Utf8(const std::wstring& Text) { return std::string(Text.begin(), Text.end()); }
 
 // Runs the fixture copied into Folder, so bugreport.txt lands there; closes
 // its box with the box's one button and waits for the end.
@@ -211,7 +210,7 @@ const TCrashCase kCrashCases[] = {
 
 INSTANTIATE_TEST_SUITE_P(EachKind, CrashRun, ::testing::ValuesIn(kCrashCases),
                          [](const ::testing::TestParamInfo<TCrashCase>& Info) {
-                             std::string name = Utf8(Info.param.Kind) + "_" + Utf8(Info.param.Place);
+                             std::string name = Utf8FromWide(Info.param.Kind) + "_" + Utf8FromWide(Info.param.Place);
                              for (char& c : name)
                                  if (c == '-') c = '_';
                              return name;

@@ -2,13 +2,13 @@
 // Helpers shared by the error report tests: a scratch folder, reading a file
 // back, and finding the box on screen.
 
+#include "tests/support/test_files.h"
+
 #include <windows.h>
 #include <commctrl.h>
 
 #include <chrono>
 #include <filesystem>
-#include <fstream>
-#include <iterator>
 #include <string>
 #include <thread>
 #include <vector>
@@ -37,15 +37,6 @@ public:
 private:
     std::filesystem::path FPath;
 };
-
-inline std::string ReadBytes(const std::filesystem::path& Path) {
-    std::ifstream in(Path, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
-
-inline void WriteBytes(const std::filesystem::path& Path, const std::string& Bytes) {
-    std::ofstream(Path, std::ios::binary) << Bytes;
-}
 
 // Text cut at every Break; no line after a final Break.
 template <typename TText>

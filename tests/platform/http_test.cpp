@@ -1,5 +1,6 @@
 // One HTTP request through WinHTTP, against the endpoint stub on the
 // loopback address: what is sent, what counts as an answer, and what not.
+#include "platform/utf8.h"
 #include "platform/http.h"
 
 #include "tests/support/endpoint_stub.h"
@@ -14,7 +15,7 @@ using test::HeaderOf;
 using test::TEndpointStub;
 
 std::optional<THttpResponse> Get(const std::string& Path, const THttpHeaders& Headers = {}) {
-    return HttpRequest(L"GET", TEndpointStub::Url(std::wstring(Path.begin(), Path.end())), Headers);
+    return HttpRequest(L"GET", TEndpointStub::Url(WideFromUtf8(Path)), Headers);
 }
 
 TEST(HttpRequest, SendsTheHeadersInOrderAndTakesAnyAnswer) {

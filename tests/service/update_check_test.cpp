@@ -1,6 +1,7 @@
 // The start-up request against the endpoint stub: the headers, the retries
 // and their pauses, what counts as a reply, and what happens when the check
 // is let go while it waits.
+#include "platform/utf8.h"
 #include "service/update_check.h"
 
 #include "i18n/translation.h"
@@ -17,6 +18,7 @@ namespace {
 
 using namespace std::chrono_literals;
 using nlohmann::json;
+using test::CustomHeaders;
 using test::PumpFor;
 using test::PumpUntil;
 using test::TEndpointStub;
@@ -42,18 +44,6 @@ std::wstring Endpoint() { return TEndpointStub::Url(L"/api.init.php"); }
 
 json RequestsToEndpoint(const TEndpointStub& Stub) { return Stub.RequestsTo("/api.init.php"); }
 
-// The headers the program added itself: those named "User-...".
-std::vector<std::pair<std::string, std::string>> CustomHeaders(const json& Request) {
-    std::vector<std::pair<std::string, std::string>> custom;
-    for (const json& header : Request["headers"]) {
-        const std::string name = header[0];
-        if (name.rfind("User-", 0) == 0) custom.emplace_back(name, header[1]);
-    }
-    return custom;
-}
-
-std::string Narrow(const std::wstring& Text) { return std::string(Text.begin(), Text.end()); }
-
 class UpdateCheckTest : public test::WindowTest {
 protected:
     UpdateCheckTest() {
@@ -78,11 +68,11 @@ TEST_F(UpdateCheckTest, SendsTheFourHeadersInOrderOnceAndHandsTheReplyOver) {
     ASSERT_EQ(requests.size(), 1u);
     EXPECT_EQ(requests[0]["method"], "GET");
     EXPECT_EQ(requests[0]["body"], "");
-    const std::string uid = Narrow(GetUID());
+    const std::string uid = Utf8FromWide(GetUID());
     EXPECT_EQ(uid.size(), 32u);
     const std::vector<std::pair<std::string, std::string>> expected{
-        {"User-Version", Narrow(GetAppVersion())},
-        {"User-Language", Narrow(CurrentLanguage())},
+        {"User-Version", Utf8FromWide(GetAppVersion())},
+        {"User-Language", Utf8FromWide(CurrentLanguage())},
         {"User-Debug", "true"},
         {"User-Union", uid},
     };

@@ -1,6 +1,7 @@
 // The reply step and its update dialog, driven the way a user would drive
 // them, with replies from the endpoint stub and the shell opening links
 // through the link recorder.
+#include "platform/utf8.h"
 #include "service/update_dialog.h"
 
 #include "i18n/translation.h"
@@ -23,6 +24,7 @@ namespace {
 using namespace std::chrono_literals;
 using nlohmann::json;
 using test::ChildrenOfClass;
+using test::PixelAt;
 using test::PressKey;
 using test::PumpFor;
 using test::PumpUntil;
@@ -35,9 +37,6 @@ using TSteps = std::vector<TDialogDriver::TStep>;
 
 constexpr COLORREF kSeparator = RGB(0xCC, 0xCC, 0xCC);
 
-std::string Narrow(const std::wstring& Text) { return std::string(Text.begin(), Text.end()); }
-std::wstring Wide(const std::string& Text) { return std::wstring(Text.begin(), Text.end()); }
-
 // The link as the service writes it, with escaped slashes.
 std::string Escaped(const std::string& Link) {
     std::string escaped;
@@ -49,7 +48,7 @@ const std::wstring kDownload = TEndpointStub::Url(L"/download?from=test");
 const std::wstring kNotes = TEndpointStub::Url(L"/notes");
 
 std::string Offer(const std::string& Info = {}) {
-    std::string reply = R"({"update":")" + Escaped(Narrow(kDownload)) + "\"";
+    std::string reply = R"({"update":")" + Escaped(Utf8FromWide(kDownload)) + "\"";
     if (!Info.empty()) reply += R"(,"info":{)" + Info + "}";
     return reply + R"(,"name_white":["Contoso"]})";
 }
@@ -58,14 +57,6 @@ int HeightOf(HWND Wnd) {
     RECT rect{};
     ::GetWindowRect(Wnd, &rect);
     return rect.bottom - rect.top;
-}
-
-COLORREF PixelAt(HWND Wnd, int X, int Y) {
-    ::UpdateWindow(Wnd);
-    const HDC dc = ::GetDC(Wnd);
-    const COLORREF pixel = ::GetPixel(dc, X, Y);
-    ::ReleaseDC(Wnd, dc);
-    return pixel;
 }
 
 bool IsDefault(HWND Button) { return (::GetWindowLongW(Button, GWL_STYLE) & BS_TYPEMASK) == BS_DEFPUSHBUTTON; }
@@ -84,7 +75,7 @@ protected:
     // The reply step for Reply, with Steps acting on the dialog; the number
     // of dialogs shown.
     int Run(const std::string& Reply, TSteps Steps, const TReplyProc& Proc = {}) {
-        const TEndpointStub forget;  // the requests of the run before
+        FStub.Reset();  // the requests of the run before
         FStub.Reply(Reply);
         const TDialogDriver driver(std::move(Steps));
         Calls = 0;
@@ -150,7 +141,7 @@ TEST_F(UpdateDialogTest, AnOfferAsksInTheInterfaceLanguageAndYesOpensTheLinkBefo
                           [&](bool, const std::wstring&) { openedAtCallback = links.WaitFor(1); });
     EXPECT_EQ(shown, 1);
     EXPECT_TRUE(Close);
-    EXPECT_EQ(Replied, Wide(Offer()));
+    EXPECT_EQ(Replied, WideFromUtf8(Offer()));
     // Waited for inside the callback: had the link gone to the shell only
     // after it, it would never have come.
     EXPECT_EQ(openedAtCallback, std::vector<std::wstring>{kDownload}) << "with plain slashes";
@@ -174,7 +165,7 @@ TEST_F(UpdateDialogTest, EscapeNoAndClosingAreNoAndEnterOnNoIsNo) {
     for (const TSteps& steps : {escape, close, clickNo, tabThenEnter}) {
         EXPECT_EQ(Run(Offer(), steps), 1);
         EXPECT_FALSE(Close);
-        EXPECT_EQ(Replied, Wide(Offer()));
+        EXPECT_EQ(Replied, WideFromUtf8(Offer()));
     }
     EXPECT_TRUE(::IsWindowEnabled(FOwner));
     EXPECT_TRUE(links.WaitFor(1, 2s).empty()) << "No opens nothing";
@@ -213,21 +204,16 @@ TEST_F(UpdateDialogTest, ATickedHoldBoxSendsOneHoldRequestWhateverTheAnswer) {
     PumpFor(500ms);
     const json requests = FStub.RequestsTo("/api.init.php");
     ASSERT_EQ(requests.size(), 2u) << "exactly one hold request, no retry";
-    std::vector<std::pair<std::string, std::string>> custom;
-    for (const json& header : requests[1]["headers"]) {
-        const std::string name = header[0];
-        if (name.rfind("User-", 0) == 0) custom.emplace_back(name, header[1]);
-    }
-    const std::vector<std::pair<std::string, std::string>> expected{{"User-Version", Narrow(GetAppVersion())},
+    const std::vector<std::pair<std::string, std::string>> expected{{"User-Version", Utf8FromWide(GetAppVersion())},
                                                                     {"User-Command", "hold"}};
-    EXPECT_EQ(custom, expected);
+    EXPECT_EQ(test::CustomHeaders(requests[1]), expected);
     EXPECT_EQ(requests[1]["method"], "GET");
 }
 
 TEST_F(UpdateDialogTest, TheNoteLinkOpensItsAddressOnEveryClickAndTheDialogStays) {
     const test::TOpenedLinks links;
     const std::string note =
-        Offer(R"("style":"note","text":"Read the release notes","url":")" + Escaped(Narrow(kNotes)) + "\"");
+        Offer(R"("style":"note","text":"Read the release notes","url":")" + Escaped(Utf8FromWide(kNotes)) + "\"");
     Run(note, {[&](HWND Dialog) {
                    const std::vector<HWND> texts = ChildrenOfClass(Dialog, L"Static");
                    ASSERT_EQ(texts.size(), 2u);
@@ -350,7 +336,7 @@ TEST_F(UpdateDialogTest, NoOfferMeansNoDialogAndTheReplyGoesOn) {
     for (const char* reply : replies) {
         EXPECT_EQ(Run(reply, {[](HWND Dialog) { PressKey(Dialog, VK_RETURN); }}), 0) << reply;
         EXPECT_FALSE(Close);
-        EXPECT_EQ(Replied, Wide(reply)) << reply;
+        EXPECT_EQ(Replied, WideFromUtf8(reply)) << reply;
     }
     EXPECT_TRUE(links.WaitFor(1, 2s).empty());
 }

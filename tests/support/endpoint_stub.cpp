@@ -19,7 +19,9 @@ std::string Call(const wchar_t* Verb, const std::wstring& Path, const std::strin
 
 }  // namespace
 
-TEndpointStub::TEndpointStub() { Call(L"POST", L"/__stub/reset"); }
+TEndpointStub::TEndpointStub() { Reset(); }
+
+void TEndpointStub::Reset() const { Call(L"POST", L"/__stub/reset"); }
 
 std::wstring TEndpointStub::Url(const std::wstring& Path) {
     return L"http://127.0.0.1:" + std::to_wstring(QUILLON_STUB_PORT) + Path;
@@ -48,6 +50,15 @@ std::string HeaderOf(const nlohmann::json& Request, const std::string& Name) {
         if (_stricmp(name.c_str(), Name.c_str()) == 0) return header[1];
     }
     return {};
+}
+
+std::vector<std::pair<std::string, std::string>> CustomHeaders(const nlohmann::json& Request) {
+    std::vector<std::pair<std::string, std::string>> custom;
+    for (const nlohmann::json& header : Request["headers"]) {
+        const std::string name = header[0];
+        if (name.rfind("User-", 0) == 0) custom.emplace_back(name, header[1]);
+    }
+    return custom;
 }
 
 }  // namespace quillon::test

@@ -6,6 +6,8 @@
 #include <nlohmann/json.hpp>
 
 #include <string>
+#include <utility>
+#include <vector>
 
 namespace quillon::test {
 
@@ -13,6 +15,8 @@ class TEndpointStub {
 public:
     // Forgets the last test's script and requests.
     TEndpointStub();
+    // Forgets them again, mid-test.
+    void Reset() const;
 
     // The stub's address of Path ("/api.init.php").
     static std::wstring Url(const std::wstring& Path);
@@ -30,5 +34,8 @@ public:
 
 // The value of a recorded request's header, "" when it has none.
 std::string HeaderOf(const nlohmann::json& Request, const std::string& Name);
+
+// The headers the program added itself, those named "User-...", in order.
+std::vector<std::pair<std::string, std::string>> CustomHeaders(const nlohmann::json& Request);
 
 }  // namespace quillon::test

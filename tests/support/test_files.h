@@ -5,6 +5,9 @@
 #include <shlobj.h>
 
 #include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
 #include <string>
 
 namespace quillon::test {
@@ -36,5 +39,16 @@ struct TStartupFolders {
 
     bool Made() const { return !Common.empty() && !User.empty(); }
 };
+
+// A file's bytes; empty when it cannot be read.
+inline std::string ReadBytes(const std::filesystem::path& Path) {
+    std::ifstream in(Path, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+// Bytes as the file's whole content.
+inline void WriteBytes(const std::filesystem::path& Path, const std::string& Bytes) {
+    std::ofstream(Path, std::ios::binary) << Bytes;
+}
 
 }  // namespace quillon::test

@@ -44,6 +44,14 @@ bool PumpUntil(const std::function<bool()>& Done, std::chrono::milliseconds Time
     return true;
 }
 
+COLORREF PixelAt(HWND Wnd, int X, int Y) {
+    ::RedrawWindow(Wnd, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW | RDW_ALLCHILDREN);
+    const HDC dc = ::GetDC(Wnd);
+    const COLORREF colour = ::GetPixel(dc, X, Y);
+    ::ReleaseDC(Wnd, dc);
+    return colour;
+}
+
 void PumpFor(std::chrono::milliseconds Time) {
     PumpUntil([] { return false; }, Time);
 }

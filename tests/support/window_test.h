@@ -32,6 +32,10 @@ private:
 
 std::wstring WindowText(HWND Wnd);
 
+// The colour of Wnd's client pixel (X, Y) once the window and its children
+// have been drawn anew.
+COLORREF PixelAt(HWND Wnd, int X, int Y);
+
 // A window's rectangle in its parent's client coordinates.
 RECT RectInParent(HWND Wnd);
 

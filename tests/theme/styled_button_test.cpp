@@ -37,27 +37,19 @@ public:
     std::unique_ptr<TButton> Other;
 };
 
-COLORREF At(HWND Wnd, int X, int Y) {
-    ::RedrawWindow(Wnd, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW);
-    const HDC dc = ::GetDC(Wnd);
-    const COLORREF colour = ::GetPixel(dc, X, Y);
-    ::ReleaseDC(Wnd, dc);
-    return colour;
-}
-
 class StyledButtonTest : public test::WindowTest {};
 
 TEST_F(StyledButtonTest, EachStateShowsItsColours) {
     THost host;
     HWND button = host.Button->Handle();
     // Inside the face, clear of the caption; and on the left edge.
-    const auto face = [&] { return At(button, 6, 16); };
-    const auto edge = [&] { return At(button, 0, 16); };
+    const auto face = [&] { return test::PixelAt(button, 6, 16); };
+    const auto edge = [&] { return test::PixelAt(button, 0, 16); };
     host.Other->SetEnabled(true);
     ::SetFocus(host.Other->Handle());
     EXPECT_EQ(face(), kWhite) << "normal: an unfilled face";
     EXPECT_EQ(edge(), kAccent) << "normal: the accent border";
-    EXPECT_EQ(At(button, 0, 0), kWhite) << "the corner is round";
+    EXPECT_EQ(test::PixelAt(button, 0, 0), kWhite) << "the corner is round";
 
     ::SendMessageW(button, WM_MOUSEMOVE, 0, MAKELPARAM(10, 10));
     EXPECT_TRUE(host.Button->Hot());

@@ -30,13 +30,7 @@ private:
     }
 };
 
-COLORREF ColourAtTop(HWND Form, int X, int Y = 0) {
-    ::RedrawWindow(Form, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW | RDW_ALLCHILDREN);
-    const HDC dc = ::GetDC(Form);
-    const COLORREF colour = ::GetPixel(dc, X, Y);
-    ::ReleaseDC(Form, dc);
-    return colour;
-}
+COLORREF ColourAtTop(HWND Form, int X, int Y = 0) { return test::PixelAt(Form, X, Y); }
 
 class ThemeHelperTest : public test::WindowTest {
 protected:

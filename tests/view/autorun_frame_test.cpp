@@ -6,6 +6,7 @@
 #include "autorun/approved_state.h"
 #include "platform/unique_handle.h"
 #include "tests/support/endpoint_stub.h"
+#include "tests/support/run_values.h"
 #include "tests/support/window_test.h"
 #include "view/list_images.h"
 
@@ -135,17 +136,10 @@ TEST_F(AutorunFrameTest, WithoutASelectionTheButtonIsOff) {
 // F5 keeps the list's row count until the new rows are in; the view must
 // still start again at the top and end with exactly the new rows.
 TEST_F(AutorunFrameTest, F5StartsAtTheTopWithOnlyTheNewRows) {
-    const std::wstring runKey = L"Software\\Microsoft\\Windows\\CurrentVersion\\Run";
-    struct TRunValues {
-        std::wstring Key;
-        std::vector<std::wstring> Names;
-        ~TRunValues() {
-            for (const std::wstring& name : Names) TReg::DeleteValue(HKEY_CURRENT_USER, Key, name);
-        }
-    } values{runKey, {}};
+    test::TRunValues values;
     for (int i = 0; i < 60; ++i) {
-        values.Names.push_back(L"QlnScroll" + std::to_wstring(::GetCurrentProcessId()) + L"_" + std::to_wstring(i));
-        TReg::WriteString(HKEY_CURRENT_USER, runKey, values.Names.back(), L"C:\\quillon\\scroll.exe");
+        values.Add(L"QlnScroll" + std::to_wstring(::GetCurrentProcessId()) + L"_" + std::to_wstring(i),
+                   L"C:\\quillon\\scroll.exe");
     }
     TFrmQuillon form;
     TFrmAutorun& frame = form.FrmAutorun();
@@ -156,7 +150,7 @@ TEST_F(AutorunFrameTest, F5StartsAtTheTopWithOnlyTheNewRows) {
     ListView_EnsureVisible(list, before - 1, FALSE);
     ASSERT_GT(ListView_GetTopIndex(list), 0) << "the list can be scrolled";
 
-    for (int i = 0; i < 30; ++i) TReg::DeleteValue(HKEY_CURRENT_USER, runKey, values.Names[static_cast<size_t>(i)]);
+    for (int i = 0; i < 30; ++i) TReg::DeleteValue(HKEY_CURRENT_USER, values.kKey, values.Names()[i]);
     ::SendMessageW(list, WM_KEYDOWN, VK_F5, 0);
     EXPECT_EQ(ListView_GetTopIndex(list), 0);
     EXPECT_EQ(ListView_GetItemCount(list), before - 30);
@@ -169,17 +163,8 @@ protected:
     void SetUp() override {
         AutorunFrameTest::SetUp();
         for (const wchar_t* letter : {L"A", L"B", L"C"}) {
-            const std::wstring name = L"QlnSelect" + std::to_wstring(::GetCurrentProcessId()) + letter;
-            TReg::WriteString(HKEY_CURRENT_USER, kRunKey, name, L"C:\\quillon\\select.exe");
-            FNames.push_back(name);
+            FValues.Add(L"QlnSelect" + std::to_wstring(::GetCurrentProcessId()) + letter, L"C:\\quillon\\select.exe");
         }
-    }
-    void TearDown() override {
-        for (const std::wstring& name : FNames) {
-            TReg::DeleteValue(HKEY_CURRENT_USER, kRunKey, name);
-            TReg::DeleteValue(HKEY_CURRENT_USER, kApprovedRunKey, name);
-        }
-        AutorunFrameTest::TearDown();
     }
 
     std::wstring Target(int Index) const { return L"HKCU\\" + kRunKey + L"\\" + FNames[Index]; }
@@ -203,8 +188,9 @@ protected:
         return stateWritten || deleted;
     }
 
-    const std::wstring kRunKey = L"Software\\Microsoft\\Windows\\CurrentVersion\\Run";
-    std::vector<std::wstring> FNames;
+    const std::wstring kRunKey = test::TRunValues::kKey;
+    test::TRunValues FValues;
+    const std::vector<std::wstring>& FNames = FValues.Names();
 };
 
 // The list keeps its selection by position; a refresh that removes a row

@@ -7,20 +7,21 @@
 #include "i18n/translation.h"
 #include "platform/errors.h"
 #include "tests/platform/fixtures/fixture_files.h"
+#include "tests/support/test_files.h"
 #include "tests/support/window_test.h"
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <fstream>
-#include <iterator>
 #include <string>
 #include <vector>
 
 namespace quillon {
 namespace {
 
+using test::ReadBytes;
+using test::WriteBytes;
 using ::testing::HasSubstr;
 
 TAutorunInfo Entry(const wchar_t* From, const wchar_t* Caption, const wchar_t* Target, bool Enabled = true) {
@@ -31,15 +32,6 @@ TAutorunInfo Entry(const wchar_t* From, const wchar_t* Caption, const wchar_t* T
     entry.Enabled = Enabled;
     entry.FileName = L"C:\\not\\written.exe";
     return entry;
-}
-
-std::string ReadAll(const std::wstring& Path) {
-    std::ifstream in(Path.c_str(), std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), {});
-}
-
-void WriteAll(const std::wstring& Path, const std::string& Bytes) {
-    std::ofstream(Path.c_str(), std::ios::binary) << Bytes;
 }
 
 int FilesIn(const std::wstring& Folder) {
@@ -73,12 +65,12 @@ TEST(SaveAutorunList, ReplacesAFileWholeOrLeavesItAlone) {
     const test::TScratchFolder folder;
     const TAutorunList list = {Entry(L"SCHE", L"Backup", L"\\Backup")};
     const std::wstring file = folder.File(L"list.txt");
-    WriteAll(file, std::string(5000, 'x'));
+    WriteBytes(file, std::string(5000, 'x'));
     SaveAutorunList(file, list);
-    EXPECT_EQ(ReadAll(file), FormatAutorunList(list)) << "an existing file is replaced, not written over in part";
+    EXPECT_EQ(ReadBytes(file), FormatAutorunList(list)) << "an existing file is replaced, not written over in part";
 
     const std::wstring readOnly = folder.File(L"read-only.txt");
-    WriteAll(readOnly, "kept");
+    WriteBytes(readOnly, "kept");
     ASSERT_TRUE(::SetFileAttributesW(readOnly.c_str(), FILE_ATTRIBUTE_READONLY));
     try {
         SaveAutorunList(readOnly, list);
@@ -87,7 +79,7 @@ TEST(SaveAutorunList, ReplacesAFileWholeOrLeavesItAlone) {
         EXPECT_THAT(error.Message(), HasSubstr(readOnly));
         EXPECT_THAT(error.Message(), HasSubstr(SystemMessage(ERROR_ACCESS_DENIED)));
     }
-    EXPECT_EQ(ReadAll(readOnly), "kept");
+    EXPECT_EQ(ReadBytes(readOnly), "kept");
     ::SetFileAttributesW(readOnly.c_str(), FILE_ATTRIBUTE_NORMAL);
     EXPECT_THROW(SaveAutorunList(folder.File(L"no folder\\list.txt"), list), TAppError);
     EXPECT_EQ(FilesIn(folder.Path()), 2) << "a temporary file was left behind";
@@ -173,14 +165,14 @@ TEST_F(ExportFrameTest, TheMenuItemSavesTheWholeInventory) {
     }
     // ".txt" is added to a name without one, and every entry is written,
     // also those the list does not show.
-    EXPECT_EQ(ReadAll(folder.File(L"startup list.txt")), FormatAutorunList(frame.AutorunList));
+    EXPECT_EQ(ReadBytes(folder.File(L"startup list.txt")), FormatAutorunList(frame.AutorunList));
     EXPECT_LT(frame.Rows().size(), frame.AutorunList.size());
 }
 
 TEST_F(ExportFrameTest, AFileThatCannotBeWrittenIsNamedInABoxAndTheProgramGoesOn) {
     const test::TScratchFolder folder;
     const std::wstring readOnly = folder.File(L"read-only.txt");
-    WriteAll(readOnly, "kept");
+    WriteBytes(readOnly, "kept");
     ASSERT_TRUE(::SetFileAttributesW(readOnly.c_str(), FILE_ATTRIBUTE_READONLY));
     TFrmQuillon form;
     TFrmAutorun& frame = form.FrmAutorun();
@@ -190,7 +182,7 @@ TEST_F(ExportFrameTest, AFileThatCannotBeWrittenIsNamedInABoxAndTheProgramGoesOn
     const std::wstring& boxes = user.BoxText();
     EXPECT_THAT(boxes, HasSubstr(readOnly));
     EXPECT_THAT(boxes, HasSubstr(SystemMessage(ERROR_ACCESS_DENIED)));
-    EXPECT_EQ(ReadAll(readOnly), "kept");
+    EXPECT_EQ(ReadBytes(readOnly), "kept");
     EXPECT_TRUE(::IsWindow(form.Handle()));
     ::SetFileAttributesW(readOnly.c_str(), FILE_ATTRIBUTE_NORMAL);
 }

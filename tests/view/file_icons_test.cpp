@@ -8,6 +8,7 @@
 #include "platform/dpi.h"
 #include "platform/registry.h"
 #include "tests/platform/fixtures/fixture_files.h"
+#include "tests/support/run_values.h"
 #include "tests/support/window_test.h"
 #include "view/list_images.h"
 
@@ -240,12 +241,12 @@ TEST_F(FileIconsTest, ExtractFileIconRebuildsFromAKey) {
 // gone since keeps its place (with the blank page), so every later row still
 // shows its own file's icon.
 TEST_F(FileIconsTest, AfterADpiChangeEveryCachedIconKeepsItsPlace) {
-    const std::wstring kRunKey = L"Software\\Microsoft\\Windows\\CurrentVersion\\Run";
     const std::wstring pid = std::to_wstring(::GetCurrentProcessId());
     const std::wstring gone = FFolder.CopyOfFixture(L"gone.exe");
     const std::wstring kept = FFolder.CopyOfFixture(L"kept.exe");
-    TReg::WriteString(HKEY_CURRENT_USER, kRunKey, L"QlnIconGone" + pid, L"\"" + gone + L"\" /tray");
-    TReg::WriteString(HKEY_CURRENT_USER, kRunKey, L"QlnIconKept" + pid, L"\"" + kept + L"\"");
+    test::TRunValues values;
+    values.Add(L"QlnIconGone" + pid, L"\"" + gone + L"\" /tray");
+    values.Add(L"QlnIconKept" + pid, L"\"" + kept + L"\"");
     TFrmQuillon form;
     form.Show(SW_SHOWNOACTIVATE);
     TFrmAutorun& frame = form.FrmAutorun();
@@ -256,8 +257,7 @@ TEST_F(FileIconsTest, AfterADpiChangeEveryCachedIconKeepsItsPlace) {
         frame.ListAutorun().ScrollIntoView(row);
         ::UpdateWindow(frame.ListAutorun().Handle());
     }
-    TReg::DeleteValue(HKEY_CURRENT_USER, kRunKey, L"QlnIconGone" + pid);
-    TReg::DeleteValue(HKEY_CURRENT_USER, kRunKey, L"QlnIconKept" + pid);
+    for (const std::wstring& name : values.Names()) TReg::DeleteValue(HKEY_CURRENT_USER, values.kKey, name);
     const TIconCache cache = frame.IconCache();
     ASSERT_TRUE(cache.contains(gone) && cache.contains(kept));
     ASSERT_TRUE(::DeleteFileW(gone.c_str()));

@@ -6,6 +6,7 @@
 #include "app/main_window.h"
 #include "platform/registry.h"
 #include "tests/platform/fixtures/fixture_files.h"
+#include "tests/support/run_values.h"
 #include "tests/support/window_test.h"
 #include "view/list_images.h"
 
@@ -53,19 +54,14 @@ class RowDetailsFrameTest : public test::WindowTest {
 protected:
     void SetUp() override {
         for (int i = 0; i < 40; ++i) {
-            const std::wstring name = L"QlnLazy" + std::to_wstring(::GetCurrentProcessId()) + L"_" + std::to_wstring(i);
-            TReg::WriteString(HKEY_CURRENT_USER, kRunKey, name, L"\"" + FFile + L"\" /tray");
-            FNames.push_back(name);
+            FValues.Add(L"QlnLazy" + std::to_wstring(::GetCurrentProcessId()) + L"_" + std::to_wstring(i),
+                        L"\"" + FFile + L"\" /tray");
         }
     }
-    void TearDown() override {
-        for (const std::wstring& name : FNames) TReg::DeleteValue(HKEY_CURRENT_USER, kRunKey, name);
-    }
 
-    const std::wstring kRunKey = L"Software\\Microsoft\\Windows\\CurrentVersion\\Run";
     test::TScratchFolder FFolder;
     const std::wstring FFile = FFolder.CopyOfFixture(L"lazy.exe");
-    std::vector<std::wstring> FNames;
+    test::TRunValues FValues;
 };
 
 TEST_F(RowDetailsFrameTest, TheRowsOnScreenAreNamedBeforeTheyArePaintedAndNoOthers) {

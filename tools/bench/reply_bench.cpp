@@ -70,7 +70,7 @@ double RefreshAlone(const TEndpointStub& Stub) {
 // Seconds from the stub's answer to the drawn list; nothing when no reply
 // came.
 std::optional<double> MainRoad(const TEndpointStub& Stub) {
-    const TEndpointStub reset;
+    Stub.Reset();
     // As over a network, the answer comes once the window has been drawn.
     Stub.Script(
         {{"paths",
