@@ -9,9 +9,12 @@
 # Name benchmarks to run only those: tools/bench.sh refresh_e2e_bench
 set -euo pipefail
 cd "$(dirname "$0")/.."
-tools/install-deps.sh test
-# Some open windows: without a display, a virtual one.
-if [ -z "${DISPLAY:-}" ]; then exec xvfb-run -a -s "-screen 0 1280x1024x24" "$0" "$@"; fi
+# Some open windows: without a display, a virtual one, on which the script
+# runs again (without installing again).
+if [ -z "${QUILLON_BENCH_DISPLAY:-}" ]; then
+  tools/install-deps.sh test
+  if [ -z "${DISPLAY:-}" ]; then QUILLON_BENCH_DISPLAY=1 exec xvfb-run -a -s "-screen 0 1280x1024x24" "$0" "$@"; fi
+fi
 benches=("$@")
 [ ${#benches[@]} -eq 0 ] && benches=(collect_bench refresh_bench reply_bench refresh_e2e_bench)
 cmake --preset x64 >/dev/null

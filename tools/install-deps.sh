@@ -2,6 +2,7 @@
 # Installs what building, testing and running Quillon need on Debian 12.
 #   install-deps.sh test   compilers, Wine, Xvfb, test and JSON packages
 #   install-deps.sh run    the same, plus fonts for Korean and other CJK text
+#   install-deps.sh tidy   the same as test, plus clang-tidy (tools/tidy.sh)
 # Does nothing when everything is there already. Needs root.
 set -euo pipefail
 
@@ -13,9 +14,10 @@ packages=(
   googletest nlohmann-json3-dev
   python3
 )
-if [ "${1:-test}" = run ]; then
-  packages+=(fonts-noto-cjk xdotool)
-fi
+case "${1:-test}" in
+  run) packages+=(fonts-noto-cjk xdotool) ;;
+  tidy) packages+=(clang-tidy) ;;
+esac
 
 missing=()
 for p in "${packages[@]}"; do

@@ -4,6 +4,7 @@
 # run-clang-tidy, e.g. tools/tidy.sh -fix.
 set -euo pipefail
 cd "$(dirname "$0")/.."
+tools/install-deps.sh tidy
 cmake -S . -B build/tidy -G Ninja -DCMAKE_TOOLCHAIN_FILE=cmake/toolchain-x86_64.cmake \
   -DQUILLON_TESTS=ON -DCMAKE_EXPORT_COMPILE_COMMANDS=ON >/dev/null
 # The generated version header must exist before anything is parsed.
