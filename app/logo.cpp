@@ -2,13 +2,15 @@
 
 #include "platform/argb_canvas.h"
 #include "platform/command_line.h"
-#include "platform/web_addresses.h"
 #include "platform/gdi_scope.h"
 
 namespace quillon {
 namespace {
 
 using Gdiplus::Color;
+
+// Where a click on the logo leads.
+constexpr wchar_t kProductPageUrl[] = L"https://quillon.app/";
 
 constexpr float kLogoWidth = 112.0f;
 constexpr float kLogoHeight = 50.0f;

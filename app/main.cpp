@@ -2,9 +2,9 @@
 
 #include "app/main_window.h"
 #include "app/single_instance.h"
-#include "platform/crash_handlers.h"
+#include "crash/crash_handlers.h"
 #include "platform/application.h"
-#include "platform/error_report.h"
+#include "platform/fault_hook.h"
 #include "i18n/translation.h"
 #include "platform/folders.h"
 #include "platform/gdiplus_session.h"

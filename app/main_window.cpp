@@ -7,7 +7,7 @@
 #include "i18n/translation.h"
 #include "platform/application.h"
 #include "platform/utf8.h"
-#include "platform/web_addresses.h"
+#include "service/service_address.h"
 
 #include <nlohmann/json.hpp>
 

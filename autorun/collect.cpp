@@ -11,11 +11,19 @@ constexpr TAutorunSource kSources[] = {&CollectStartupFolders, &CollectRunKeys, 
                                        &CollectServices};
 }  // namespace
 
-void CollectAutoruns(TAutorunList& List) { CollectAutoruns(List, kSources); }
+std::optional<TAppError> CollectAutoruns(TAutorunList& List) { return CollectAutoruns(List, kSources); }
 
-void CollectAutoruns(TAutorunList& List, std::span<const TAutorunSource> Sources) {
+std::optional<TAppError> CollectAutoruns(TAutorunList& List, std::span<const TAutorunSource> Sources) {
     List.clear();
-    for (TAutorunSource source : Sources) source(List);
+    std::optional<TAppError> first;
+    for (TAutorunSource source : Sources) {
+        try {
+            source(List);
+        } catch (const TAppError& error) {
+            if (!first) first = error;
+        }
+    }
+    return first;
 }
 
 }  // namespace quillon

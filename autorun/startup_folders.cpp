@@ -9,6 +9,8 @@
 
 #include <shlobj.h>
 
+#include <optional>
+
 namespace quillon {
 namespace {
 
@@ -69,8 +71,16 @@ void CollectStartupFolder(const std::wstring& Folder, TAutorunList& List) {
 }
 
 void CollectStartupFolders(TAutorunList& List) {
-    CollectStartupFolder(GetSpecialFolder(CSIDL_COMMON_STARTUP), List);
-    CollectStartupFolder(GetSpecialFolder(CSIDL_STARTUP), List);
+    // The user's folder is listed even when the common one has vanished.
+    std::optional<TAppError> first;
+    for (const int csidl : {CSIDL_COMMON_STARTUP, CSIDL_STARTUP}) {
+        try {
+            CollectStartupFolder(GetSpecialFolder(csidl), List);
+        } catch (const TAppError& error) {
+            if (!first) first = error;
+        }
+    }
+    if (first) throw *first;
 }
 
 }  // namespace quillon

@@ -9,7 +9,8 @@
 
 namespace quillon {
 
-// Both folders, common first. A folder the shell does not give is skipped.
+// Both folders, common first. A folder the shell does not give is skipped;
+// one that has vanished raises TAppError once the other has been listed.
 void CollectStartupFolders(TAutorunList& List);
 
 // One entry per shortcut or program file directly in Folder. Raises

@@ -1,7 +1,6 @@
 #include "platform/command_line.h"
 
 #include "platform/text.h"
-#include "platform/web_addresses.h"
 
 #include <windows.h>
 #include <shellapi.h>
@@ -113,13 +112,6 @@ std::wstring ResolveCommandLine(const TFolderVariables& Table, std::wstring_view
 
 void ShellOpen(const std::wstring& Target) {
     ::ShellExecuteW(nullptr, L"open", Target.c_str(), nullptr, nullptr, SW_SHOWNORMAL);
-}
-
-std::wstring EntryPageUrl(std::wstring_view From, std::wstring_view Target) {
-    std::wstring page(From);
-    page += L'/';
-    page += FileNamePart(Target);
-    return kEntryPageBaseUrl + AsciiLower(page);
 }
 
 }  // namespace quillon

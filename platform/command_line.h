@@ -26,10 +26,4 @@ std::wstring ResolveCommandLine(const TFolderVariables& Table, std::wstring_view
 // A failure is silent.
 void ShellOpen(const std::wstring& Target);
 
-// The information page of an entry on the product web site: the source tag
-// or root name and the file-name part of Target, lower-cased, e.g.
-// ("HKCU", "HKCU\...\Run\Updater") -> ".../entry/hkcu/updater". The name is
-// sent as it is, not percent-encoded.
-std::wstring EntryPageUrl(std::wstring_view From, std::wstring_view Target);
-
 }  // namespace quillon

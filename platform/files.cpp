@@ -1,6 +1,7 @@
 #include "platform/files.h"
 
 #include "platform/errors.h"
+#include "platform/scope_exit.h"
 #include "platform/unique_handle.h"
 
 #include <windows.h>
@@ -74,12 +75,7 @@ void WriteFileReplacing(const std::wstring& Path, std::string_view Bytes) {
     if (!::GetTempFileNameW(full.substr(0, slash + 1).c_str(), L"qln", 0, temporary)) {
         RaiseLastError(Path, L"GetTempFileNameW");
     }
-    struct TLeftover {
-        const wchar_t* Path;
-        ~TLeftover() {
-            if (Path) ::DeleteFileW(Path);
-        }
-    } leftover{temporary};
+    auto leftover = ScopeExit([&temporary] { ::DeleteFileW(temporary); });
     {
         const UniqueFileHandle file(
             ::CreateFileW(temporary, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
@@ -90,7 +86,7 @@ void WriteFileReplacing(const std::wstring& Path, std::string_view Bytes) {
     if (!::MoveFileExW(temporary, full.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
         RaiseLastError(Path, L"MoveFileExW");
     }
-    leftover.Path = nullptr;
+    leftover.Release();
 }
 
 std::wstring ModulePath() {

@@ -3,8 +3,9 @@
 // The object pointer travels in CREATESTRUCT::lpCreateParams, is stored in
 // GWLP_USERDATA on WM_NCCREATE and cleared on WM_NCDESTROY; the window
 // procedure reflects what its child controls report to their objects
-// (TControl), forwards everything else to OnMessage and hands escaping
-// errors to the error report.
+// (TControl) and forwards everything else to OnMessage. A TAppError that
+// escapes is told to the user and the program goes on; anything else is a
+// fault and goes to the crash report (fault_hook.h).
 
 #include <windows.h>
 

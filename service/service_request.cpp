@@ -2,7 +2,7 @@
 
 #include "i18n/translation.h"
 #include "platform/application.h"
-#include "platform/error_report.h"
+#include "platform/fault_hook.h"
 #include "platform/errors.h"
 #include "platform/utf8.h"
 #include "service/client_identity.h"

@@ -1,6 +1,6 @@
 #include "service/update_check.h"
 
-#include "platform/error_report.h"
+#include "platform/fault_hook.h"
 #include "platform/window.h"
 #include "service/service_request.h"
 

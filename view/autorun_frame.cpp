@@ -5,8 +5,11 @@
 #include "i18n/translation.h"
 #include "platform/command_line.h"
 #include "platform/errors.h"
+#include "platform/scope_exit.h"
+#include "platform/tell_user.h"
 #include "theme/styled_button.h"
 #include "view/autorun_layout.h"
+#include "view/entry_page.h"
 #include "view/export.h"
 
 #include <algorithm>
@@ -84,6 +87,8 @@ void TFrmAutorun::ApplyPalette() {
 }
 
 void TFrmAutorun::Layout() {
+    // The frame is sized while it is made, before its controls exist.
+    if (!FListAutorun) return;
     RECT client{};
     ::GetClientRect(Handle(), &client);
     const TAutorunLayout layout = ComputeAutorunLayout({client.right, client.bottom}, FDpi);
@@ -107,35 +112,51 @@ void TFrmAutorun::SetFilterLists(const TFilterList& FileWhite, const TFilterList
     FFilters = {&FileWhite, &NameWhite, &NameBlack};
 }
 
-void TFrmAutorun::LoadAutorun() {
-    // A message taken during a wait inside a refresh (the service's reply
-    // is sent from another thread) can ask for another: it runs once this
-    // one is done, never inside it.
+void TFrmAutorun::LoadAutorun() { Refresh(SelectedItem()); }
+
+void TFrmAutorun::ReloadKeepingSelection() {
+    std::optional<TAutorunItem> selected = SelectedItem();
+    FRows.clear();
+    Refresh(std::move(selected));
+}
+
+std::optional<TAutorunItem> TFrmAutorun::SelectedItem() const {
+    // The list keeps its selection by position, and rows above it may go.
+    if (const TAutorunItem* selected = RowAt(FListAutorun->SelectedRow())) return *selected;
+    return std::nullopt;
+}
+
+void TFrmAutorun::Refresh(std::optional<TAutorunItem> Selected) {
+    // A message taken during a wait inside a refresh (the service's reply,
+    // a box's message loop) can ask for another: it runs once this one is
+    // done, never inside it.
     if (FRefreshing) {
         FRefreshAgain = true;
         return;
     }
-    FRefreshing = true;
-    struct TRefreshing {
-        bool& Flag;
-        ~TRefreshing() { Flag = false; }
-    } const refreshing{FRefreshing};
-    do {
-        FRefreshAgain = false;
-        RefreshOnce();
-    } while (FRefreshAgain);
+    std::optional<TAppError> failure;
+    {
+        FRefreshing = true;
+        const auto refreshed = ScopeExit([this] { FRefreshing = false; });
+        for (;;) {
+            FRefreshAgain = false;
+            failure = RefreshOnce(Selected);
+            if (!FRefreshAgain) break;
+            Selected = SelectedItem();
+        }
+    }
+    // Told once the rows show what the other sources found, and outside the
+    // refresh: the box's message loop may ask for the next one.
+    if (failure) TellUser(Handle(), *failure);
 }
 
-void TFrmAutorun::RefreshOnce() {
-    // Raises before any row is touched when a source fails.
-    CollectAutoruns(AutorunList);
-    // The list keeps its selection by position, and rows above it may go.
-    std::optional<TAutorunItem> selectedRow;
-    if (const TAutorunItem* selected = RowAt(FListAutorun->SelectedRow())) selectedRow = *selected;
+std::optional<TAppError> TFrmAutorun::RefreshOnce(const std::optional<TAutorunItem>& Selected) {
+    std::optional<TAppError> failure = CollectAutoruns(AutorunList);
     FDetails.BeginRefresh();
     RefreshRows(FRows, AutorunList, FChkAllList->Checked(), FFilters);
     RowsChanged();
-    ReselectAfterRefresh(selectedRow);
+    ReselectAfterRefresh(Selected);
+    return failure;
 }
 
 void TFrmAutorun::ReselectAfterRefresh(const std::optional<TAutorunItem>& Selected) {
@@ -216,20 +237,26 @@ void TFrmAutorun::SetSwitchLook(bool Down, bool OffersEnable) {
 }
 
 void TFrmAutorun::BtnAutorunClick() {
-    // Left disabled should the switch or the refresh fail: the error report
-    // then ends the program.
     FSwitching = true;
     UpdateSwitchEnabled();
+    const auto switched = ScopeExit([this] {
+        FSwitching = false;
+        UpdateSwitchEnabled();
+    });
     if (const TAutorunItem* selected = RowAt(FListAutorun->SelectedRow())) {
         // A copy: a reply taken while the switch waits may refresh the rows.
         const TAutorunItem row = *selected;
-        SetAutorunState(row.Kind, row.Target, !row.Enabled);
+        try {
+            SetAutorunState(row.Kind, row.Target, !row.Enabled);
+        } catch (const TAppError& error) {
+            // Told first; the refresh below then shows the entry as it
+            // really is.
+            TellUser(Handle(), error);
+        }
         // The caption offers the opposite of the state just asked for.
         SetSwitchLook(row.Enabled, row.Enabled);
     }
     LoadAutorun();
-    FSwitching = false;
-    UpdateSwitchEnabled();
 }
 
 void TFrmAutorun::BtnSaveClick() {
@@ -240,7 +267,7 @@ void TFrmAutorun::BtnSaveClick() {
         SaveAutorunList(*path, AutorunList);
     } catch (const TAppError& error) {
         // A folder that refuses the file is no reason to end the session.
-        ::MessageBoxW(owner, error.Message().c_str(), Translate(L"Quillon").c_str(), MB_OK | MB_ICONERROR);
+        TellUser(owner, error);
     }
 }
 
@@ -258,7 +285,7 @@ void TFrmAutorun::ReloadFromEmpty() {
     FListAutorun->SelectRow(-1);
     FListAutorun->ScrollIntoView(0);
     FRows.clear();
-    LoadAutorun();
+    Refresh(std::nullopt);
 }
 
 void TFrmAutorun::ListAutorunDblClick() const {

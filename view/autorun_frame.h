@@ -5,6 +5,7 @@
 // refresh works with.
 
 #include "autorun/autorun_info.h"
+#include "platform/errors.h"
 #include "platform/controls/button.h"
 #include "platform/controls/check_box.h"
 #include "platform/controls/list_view.h"
@@ -52,9 +53,14 @@ public:
 
     // Brings the rows up to date with a fresh inventory: rows keep their
     // place and only take the new state, new entries that pass the filters
-    // are appended, rows of vanished entries go. An error of the inventory
-    // leaves every row as it was and goes on to the caller.
+    // are appended, rows of vanished entries go. A source that fails is
+    // told to the user in one box, once the rows show what the other
+    // sources found.
     void LoadAutorun();
+    // Rebuilds the rows from empty, so the filter lists apply to every
+    // entry anew (the service has added to them); the selected entry stays
+    // selected where it stands then.
+    void ReloadKeepingSelection();
 
     [[nodiscard]] TListView& ListAutorun() noexcept { return *FListAutorun; }
     [[nodiscard]] TCheckBox& ChkAllList() noexcept { return *FChkAllList; }
@@ -95,7 +101,10 @@ private:
     // again where it stands now, or no selection when it has gone. The
     // switch button keeps describing that entry.
     void ReselectAfterRefresh(const std::optional<TAutorunItem>& Selected);
-    void RefreshOnce();
+    [[nodiscard]] std::optional<TAutorunItem> SelectedItem() const;
+    // Refreshes, and then selects Selected's row where it stands.
+    void Refresh(std::optional<TAutorunItem> Selected);
+    [[nodiscard]] std::optional<TAppError> RefreshOnce(const std::optional<TAutorunItem>& Selected);
 
     UINT FDpi;
     const TUiFonts& FFonts;

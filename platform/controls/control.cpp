@@ -1,6 +1,7 @@
 #include "platform/controls/control.h"
 
-#include "platform/error_report.h"
+#include "platform/fault_hook.h"
+#include "platform/tell_user.h"
 #include "platform/files.h"
 #include "platform/window.h"
 
@@ -108,6 +109,9 @@ LRESULT CALLBACK TControl::SubclassProc(HWND Wnd, UINT Msg, WPARAM WParam, LPARA
     }
     try {
         return control->OnMessage(Msg, WParam, LParam);
+    } catch (const TAppError& error) {
+        TellUser(Wnd, error);
+        return 0;
     } catch (...) {
         ReportCurrentException();
     }

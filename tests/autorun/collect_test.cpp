@@ -25,20 +25,31 @@ void AddTwo(TAutorunList& List) {
     List.push_back(Named(L"first"));
     List.push_back(Named(L"second"));
 }
-void Vanish(TAutorunList&) { throw TAppError(L"The specified path was not found"); }
-void NotReached(TAutorunList& List) { List.push_back(Named(L"not reached")); }
+void AddOneThenVanish(TAutorunList& List) {
+    List.push_back(Named(L"gathered before the failure"));
+    throw TAppError(L"The specified path was not found");
+}
+void Refused(TAutorunList&) { throw TAppError(L"The Task Scheduler cannot be connected (0x80041315)"); }
+void AddLast(TAutorunList& List) { List.push_back(Named(L"after the failures")); }
 void ContributesNothing(TAutorunList&) {}
 
-TEST(CollectAutoruns, ARaisingSourceEndsTheCollectionAndKeepsWhatCameBefore) {
-    const TAutorunSource sources[] = {&AddTwo, &ContributesNothing, &Vanish, &NotReached};
+std::vector<std::wstring> Captions(const TAutorunList& List) {
+    std::vector<std::wstring> captions;
+    for (const TAutorunInfo& entry : List) captions.push_back(entry.Caption);
+    return captions;
+}
+
+TEST(CollectAutoruns, AFailingSourceKeepsWhatItFoundTheOthersAreStillReadAndTheFirstFailureIsTold) {
+    const TAutorunSource sources[] = {&AddTwo, &AddOneThenVanish, &Refused, &AddLast};
     TAutorunList list(5);  // a previous collection's entries
-    EXPECT_THROW(CollectAutoruns(list, sources), TAppError);
-    ASSERT_EQ(list.size(), 2u);
-    EXPECT_EQ(list[0].Caption, L"first");
-    EXPECT_EQ(list[1].Caption, L"second");
+    const std::optional<TAppError> failure = CollectAutoruns(list, sources);
+    ASSERT_TRUE(failure);
+    EXPECT_EQ(failure->Message(), L"The specified path was not found");
+    EXPECT_EQ(Captions(list),
+              (std::vector<std::wstring>{L"first", L"second", L"gathered before the failure", L"after the failures"}));
 
     const TAutorunSource quiet[] = {&ContributesNothing};
-    CollectAutoruns(list, quiet);
+    EXPECT_FALSE(CollectAutoruns(list, quiet));
     EXPECT_TRUE(list.empty());
 }
 
@@ -72,7 +83,7 @@ TEST(CollectAutoruns, GathersTheFourSourcesInOrderFromTheRealSystem) {
     const TSourcesWithEntries entries;
     ASSERT_TRUE(entries.Made());
     TAutorunList list(3);
-    CollectAutoruns(list);
+    EXPECT_FALSE(CollectAutoruns(list)) << "Wine's sources all answer";
     std::vector<int> ranks;
     for (const TAutorunInfo& entry : list) {
         const int rank = Rank(entry.From);

@@ -4,7 +4,6 @@
 
 #include "platform/command_line.h"
 #include "platform/text.h"
-#include "platform/web_addresses.h"
 
 #include <gtest/gtest.h>
 
@@ -214,28 +213,6 @@ TEST(ResolveCommandLine, ProcessWideOverloadUsesTheRealFolders) {
     EXPECT_EQ(ResolveCommandLine(L"%WinDir%\\\\notepad.exe /p x.txt"), windows + L"\\notepad.exe");
     EXPECT_EQ(ResolveCommandLine(L"rundll32.exe %SystemRoot%\\system32\\shell32.dll,Control_RunDLL"),
               windows + L"\\system32\\shell32.dll");
-}
-
-TEST(EntryPageUrl, NamesSourceAndEntryInLowerCase) {
-    struct TCase {
-        const wchar_t* From;
-        const wchar_t* Target;
-        const wchar_t* Page;
-    };
-    const TCase cases[] = {
-        {L"HKCU", L"HKCU\\Software\\Microsoft\\Windows\\CurrentVersion\\Run\\Updater", L"hkcu/updater"},
-        {L"HKLM", L"HKLM\\Software\\Wow6432Node\\Microsoft\\Windows\\CurrentVersion\\Run\\My Tool", L"hklm/my tool"},
-        {L"FILE", L"C:\\ProgramData\\Microsoft\\Windows\\Start Menu\\Programs\\StartUp\\Tools.lnk", L"file/tools.lnk"},
-        {L"SERV", L"WSearch", L"serv/wsearch"},
-        {L"SCHE", L"\\Nightly Backup", L"sche/nightly backup"},
-        {L"HKCU", L"HKCU\\Software\\Microsoft\\Windows\\CurrentVersion\\Run\\", L"hkcu/"},
-        {L"SERV", L"Dienst\x00c4", L"serv/dienst\x00c4"},
-    };
-    for (const TCase& testCase : cases) {
-        EXPECT_EQ(EntryPageUrl(testCase.From, testCase.Target), std::wstring(kEntryPageBaseUrl) + testCase.Page)
-            << ::testing::PrintToString(std::wstring(testCase.Target));
-    }
-    EXPECT_EQ(EntryPageUrl(L"HKCU", L"HKCU\\Run\\Updater"), L"https://quillon.app/entry/hkcu/updater");
 }
 
 std::wstring TempFolder() {

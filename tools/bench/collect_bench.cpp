@@ -138,7 +138,7 @@ int wmain() {
     const TAutorunSource sources[] = {&CollectStartupFolders, &CollectRunKeys, &FakeTasks, &CollectServices};
     TAutorunList list;
     size_t bareSeen = 0;
-    const double collect = BestMilliseconds([&] { CollectAutoruns(list, sources); });
+    const double collect = BestMilliseconds([&] { Absorb(CollectAutoruns(list, sources)); });
     const double bare = BestMilliseconds([&] { bareSeen = Bare(folder); });
     std::printf("entries collected: %zu (bare pass saw %zu items)\n", list.size(), bareSeen);
     std::printf("CollectAutoruns:   %8.2f ms\n", collect);

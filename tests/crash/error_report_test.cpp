@@ -11,9 +11,9 @@
 #include <vector>
 
 #include "platform/errors.h"
-#include "platform/error_report_format.h"
+#include "crash/error_report_format.h"
 #include "platform/error_text.h"
-#include "tests/platform/error_report_test_support.h"
+#include "tests/crash/error_report_test_support.h"
 
 namespace quillon {
 namespace {

@@ -1,4 +1,4 @@
-#include "platform/crash_handlers.h"
+#include "crash/crash_handlers.h"
 
 #include <windows.h>
 
@@ -8,11 +8,11 @@
 #include <exception>
 #include <mutex>
 
-#include "platform/error_report.h"
-#include "platform/failure_report.h"
-#include "platform/failure_text.h"
+#include "platform/fault_hook.h"
+#include "crash/failure_report.h"
+#include "crash/failure_text.h"
 #include "platform/module_function.h"
-#include "platform/stack_walker.h"
+#include "crash/stack_walker.h"
 
 namespace quillon {
 
@@ -92,17 +92,17 @@ void OnTerminate() {
     // An exception that left a thread or a noexcept function is still in
     // flight here and says what went wrong.
     if (std::current_exception()) ReportCurrentException();
-    ReportUnhandledError(kTerminateText);
+    ReportFailureHere(kTerminateText);
 }
 
 void __cdecl OnInvalidParameter(const wchar_t* Expression, const wchar_t* Function, const wchar_t* File, unsigned Line,
                                 std::uintptr_t) {
-    ReportUnhandledError(InvalidParameterText(Expression, Function, File, Line));
+    ReportFailureHere(InvalidParameterText(Expression, Function, File, Line));
 }
 
-void __cdecl OnPureCall() { ReportUnhandledError(kPureCallText); }
+void __cdecl OnPureCall() { ReportFailureHere(kPureCallText); }
 
-void __cdecl OnAbort(int) { ReportUnhandledError(kAbortText); }
+void __cdecl OnAbort(int) { ReportFailureHere(kAbortText); }
 
 // The MinGW runtime keeps the handlers that these two functions set for its
 // own code; the system's msvcrt.dll, where it has them, keeps its own.
@@ -134,6 +134,7 @@ void InstallExceptionFilters() noexcept try {
 
 void InstallCrashHandlers() noexcept {
     PrepareStackWalker();
+    SetFaultHandler(&ReportFailureHere);
     InstallExceptionFilters();
     std::set_terminate(&OnTerminate);
     SetRuntimeHandlers();
@@ -148,7 +149,7 @@ void InstallCrashHandlers() noexcept {
 // constructor or destructor of an abstract class). The runtime's own version
 // is only weakly referenced and is not linked in this static build, so
 // without this one the call would jump to address zero.
-extern "C" [[noreturn]] void __cxa_pure_virtual() noexcept { quillon::ReportUnhandledError(quillon::kPureCallText); }
+extern "C" [[noreturn]] void __cxa_pure_virtual() noexcept { quillon::ReportFailureHere(quillon::kPureCallText); }
 
 // The runtime's own terminate handler prints the exception's type, and
 // brings the whole C++ name demangler into the program to do so (some
@@ -156,5 +157,5 @@ extern "C" [[noreturn]] void __cxa_pure_virtual() noexcept { quillon::ReportUnha
 // start; this one stands in for the runtime's, so that even a terminate
 // before that ends in the report.
 namespace __gnu_cxx {
-void __verbose_terminate_handler() { quillon::ReportUnhandledError(quillon::kTerminateText); }
+void __verbose_terminate_handler() { quillon::ReportFailureHere(quillon::kTerminateText); }
 }  // namespace __gnu_cxx

@@ -11,7 +11,7 @@
 #include <functional>
 #include <vector>
 
-#include "platform/process_state.h"
+#include "crash/process_state.h"
 
 namespace quillon {
 

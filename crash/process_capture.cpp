@@ -1,4 +1,4 @@
-#include "platform/process_capture.h"
+#include "crash/process_capture.h"
 
 #include <tlhelp32.h>
 
@@ -7,8 +7,8 @@
 #include <memory>
 #include <mutex>
 
-#include "platform/process_state_text.h"
-#include "platform/stack_walker.h"
+#include "crash/process_state_text.h"
+#include "crash/stack_walker.h"
 #include "platform/unique_handle.h"
 
 namespace quillon {

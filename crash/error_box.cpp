@@ -1,4 +1,4 @@
-#include "platform/error_box.h"
+#include "crash/error_box.h"
 
 #include <windows.h>
 #include <commctrl.h>

@@ -1,18 +1,18 @@
-#include "platform/failure_report.h"
+#include "crash/failure_report.h"
 
 #include <optional>
 #include <string>
 #include <vector>
 
-#include "platform/crash_handlers.h"
-#include "platform/error_box.h"
-#include "platform/error_report_format.h"
-#include "platform/error_reporter.h"
-#include "platform/error_upload.h"
-#include "platform/failure_text.h"
+#include "crash/crash_handlers.h"
+#include "crash/error_box.h"
+#include "crash/error_report_format.h"
+#include "crash/error_reporter.h"
+#include "crash/error_upload.h"
+#include "crash/failure_text.h"
 #include "platform/files.h"
-#include "platform/process_capture.h"
-#include "platform/process_state_text.h"
+#include "crash/process_capture.h"
+#include "crash/process_state_text.h"
 
 namespace quillon {
 

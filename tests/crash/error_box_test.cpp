@@ -13,11 +13,11 @@
 #include <string>
 #include <thread>
 
-#include "platform/errors.h"
-#include "platform/error_box.h"
-#include "platform/error_report.h"
+#include "crash/crash_handlers.h"
+#include "crash/error_box.h"
+#include "platform/fault_hook.h"
 #include "platform/unique_handle.h"
-#include "tests/platform/error_report_test_support.h"
+#include "tests/crash/error_report_test_support.h"
 #include "tests/support/endpoint_stub.h"
 
 namespace quillon {
@@ -62,8 +62,9 @@ TEST(ErrorBox, ShowsTheErrorWithOneCloseButtonAndReturnsWhenClosed) {
 // window procedure of a visible window fails, as an event handler of the
 // program would.
 TEST(ErrorReportChild, DISABLED_WindowProcedureFails) {
+    InstallCrashHandlers();
     const auto proc = [](HWND Wnd, UINT Message, WPARAM WParam, LPARAM LParam) -> LRESULT {
-        if (Message == WM_APP) RunGuarded([] { throw TAppError(L"The specified path was not found"); });
+        if (Message == WM_APP) RunGuarded([] { throw std::logic_error("The row index is out of range"); });
         return ::DefWindowProcW(Wnd, Message, WParam, LParam);
     };
     WNDCLASSW windowClass{};
@@ -104,13 +105,13 @@ TEST(ErrorReport, ProgramWritesTheReportShowsTheBoxAndExitsWithCodeOne) {
     EXPECT_NE(box, nullptr) << "no window titled Quillon";
     // Already on disk while the box is up.
     const std::string file = test::ReadBytes(folder.Path() / L"bugreport.txt");
-    EXPECT_NE(file.find("\r\nError: The specified path was not found\r\n"), std::string::npos) << file;
+    EXPECT_NE(file.find("\r\nError: The row index is out of range\r\n"), std::string::npos) << file;
     // This program carries nlohmann-json's debug information, on which
     // Wine's dbghelp faults while it names frames: the stacks still come,
     // unnamed where need be.
     const std::string failed = "\r\n  Thread " + std::to_string(child.dwThreadId) + " (failed):\r\n    Quillon.exe+0x";
     EXPECT_NE(file.find(failed), std::string::npos) << file;
-    if (box) CheckAndCloseBox(box, L"The specified path was not found");
+    if (box) CheckAndCloseBox(box, L"The row index is out of range");
 
     const bool ended = ::WaitForSingleObject(process.get(), 10000) == WAIT_OBJECT_0;
     if (!ended) ::TerminateProcess(process.get(), 0);

@@ -11,8 +11,8 @@
 #include <thread>
 
 #include "platform/files.h"
-#include "platform/process_capture.h"
-#include "platform/process_state_text.h"
+#include "crash/process_capture.h"
+#include "crash/process_state_text.h"
 #include "platform/unique_handle.h"
 
 namespace quillon {

@@ -1,4 +1,4 @@
-#include "platform/stack_walker.h"
+#include "crash/stack_walker.h"
 
 #include <dbghelp.h>
 

@@ -1,4 +1,4 @@
-#include "platform/error_report_format.h"
+#include "crash/error_report_format.h"
 
 #include <cstdint>
 #include <cstdio>

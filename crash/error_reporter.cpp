@@ -1,11 +1,11 @@
-#include "platform/error_reporter.h"
+#include "crash/error_reporter.h"
 
 #include <algorithm>
 #include <chrono>
 #include <thread>
 #include <utility>
 
-#include "platform/error_report_format.h"
+#include "crash/error_report_format.h"
 #include "platform/files.h"
 #include "platform/unique_handle.h"
 #include "version.h"

@@ -9,9 +9,9 @@
 #include <string>
 #include <vector>
 
-#include "platform/failure_text.h"
-#include "platform/process_state_text.h"
-#include "tests/platform/error_report_test_support.h"
+#include "crash/failure_text.h"
+#include "crash/process_state_text.h"
+#include "tests/crash/error_report_test_support.h"
 
 namespace quillon {
 namespace {

@@ -1,5 +1,5 @@
 // Each kind of failure in a child process that sets itself up as Quillon
-// does (tests/platform/fixtures/crash_app.cpp): one box, titled "Quillon",
+// does (tests/crash/fixtures/crash_app.cpp): one box, titled "Quillon",
 // whose button ends the program; the report at the endpoint stub when it
 // answers, whole in bugreport.txt beside the program when it does not; and
 // the same failure a second time reported nowhere again.
@@ -16,9 +16,9 @@
 #include <vector>
 
 #include "platform/utf8.h"
-#include "platform/error_box.h"
+#include "crash/error_box.h"
 #include "platform/unique_handle.h"
-#include "tests/platform/error_report_test_support.h"
+#include "tests/crash/error_report_test_support.h"
 #include "tests/support/endpoint_stub.h"
 #include "tests/support/test_files.h"
 

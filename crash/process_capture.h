@@ -5,7 +5,7 @@
 
 #include <optional>
 
-#include "platform/process_state.h"
+#include "crash/process_state.h"
 
 namespace quillon {
 

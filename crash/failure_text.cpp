@@ -1,6 +1,6 @@
-#include "platform/failure_text.h"
+#include "crash/failure_text.h"
 
-#include "platform/process_state_text.h"
+#include "crash/process_state_text.h"
 
 #include <cwchar>
 #include <iterator>

@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/process_state.h"
+#include "crash/process_state.h"
 
 namespace quillon {
 

@@ -5,7 +5,7 @@
 
 #include <string>
 
-#include "platform/error_upload.h"
+#include "crash/error_upload.h"
 #include "tests/support/endpoint_stub.h"
 
 namespace quillon {

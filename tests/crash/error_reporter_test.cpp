@@ -14,10 +14,10 @@
 #include <thread>
 #include <vector>
 
-#include "platform/error_report_format.h"
-#include "platform/error_reporter.h"
+#include "crash/error_report_format.h"
+#include "crash/error_reporter.h"
 #include "platform/unique_handle.h"
-#include "tests/platform/error_report_test_support.h"
+#include "tests/crash/error_report_test_support.h"
 #include "version.h"
 
 namespace quillon {

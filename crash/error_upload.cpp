@@ -1,7 +1,7 @@
-#include "platform/error_upload.h"
+#include "crash/error_upload.h"
 
 #include "platform/http.h"
-#include "platform/web_addresses.h"
+#include "crash/report_address.h"
 
 namespace quillon {
 

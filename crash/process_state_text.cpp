@@ -1,4 +1,4 @@
-#include "platform/process_state_text.h"
+#include "crash/process_state_text.h"
 
 #include "platform/text.h"
 
