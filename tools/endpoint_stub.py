@@ -29,11 +29,23 @@ A step is one of:
      "charset": "ISO-8859-1", "delay_ms": 0}
         an answer; the body is sent as UTF-8 whatever charset the
         Content-Type declares (text/html, with the charset given, if any);
-        "body_base64" sends raw bytes instead of "body"
+        "body_base64" sends raw bytes instead of "body"; "size_bytes": N
+        with "fill": "0123456789" sends N bytes of the fill repeated (cut
+        at N; "x" without a fill), written in pieces as the client takes
+        them, for a large body that the script need not carry
     {"kind": "redirect", "status": 302, "location": "/elsewhere"}
     {"kind": "refuse"}   the connection is reset once the request has come
     {"kind": "drop"}     the connection is closed without an answer
     {"kind": "delay", "delay_ms": 2000, "then": {step}}
+    {"kind": "drip", "status": 200, "body": "text", "interval_ms": 500}
+        the head at once with the whole body's Content-Length, then the
+        body one byte per interval; a client that goes away ends it
+    {"kind": "hang"}     the request is taken and never answered; the
+                         connection stays open until the client closes it
+                         (or the stub stops)
+
+A client that goes away while a body is being written ends that answer
+quietly; "answered" is then the moment the stub noticed.
 
 Without a script every path answers 200 with an empty body, or with the
 file given by --reply. --ready names a file written once the port listens.
@@ -49,6 +61,15 @@ import time
 from http.server import BaseHTTPRequestHandler, ThreadingHTTPServer
 
 CONTROL = "/__stub/"
+
+
+def filled(fill, size, piece_bytes=64 * 1024):
+    """size bytes of fill repeated, in pieces of piece_bytes, never all at once."""
+    pattern = fill.encode("utf-8") or b"x"
+    run = pattern * (piece_bytes // len(pattern) + 2)
+    for offset in range(0, size, piece_bytes):
+        start = offset % len(pattern)
+        yield run[start:start + min(piece_bytes, size - offset)]
 
 
 class Stub:
@@ -101,15 +122,41 @@ class Handler(BaseHTTPRequestHandler):
         length = int(self.headers.get("Content-Length") or 0)
         return self.rfile.read(length) if length > 0 else b""
 
-    def _send(self, status, body, content_type="application/json; charset=utf-8", extra=None):
+    def _send_head(self, status, length, content_type, extra=None):
         self.send_response(status)
         self.send_header("Content-Type", content_type)
-        self.send_header("Content-Length", str(len(body)))
+        self.send_header("Content-Length", str(length))
         for name, value in (extra or {}).items():
             self.send_header(name, value)
         self.end_headers()
+
+    def _send(self, status, body, content_type="application/json; charset=utf-8", extra=None):
+        self._send_head(status, len(body), content_type, extra)
         if self.command != "HEAD":
             self.wfile.write(body)
+
+    def _send_pieces(self, status, length, pieces, content_type, extra=None, interval=0.0):
+        """The head, then the body as the pieces come; stops quietly when
+        the client goes away (a capped read, a request given up)."""
+        self._send_head(status, length, content_type, extra)
+        if self.command == "HEAD":
+            return
+        try:
+            for piece in pieces:
+                if interval:
+                    time.sleep(interval)
+                self.wfile.write(piece)
+        except OSError:
+            self.close_connection = True
+
+    def _hang(self):
+        """Holds the connection without a word until the client closes it."""
+        self.close_connection = True
+        try:
+            while self.connection.recv(4096):
+                pass
+        except OSError:
+            pass
 
     def _control(self, path, body):
         stub = self.server.stub
@@ -155,6 +202,17 @@ class Handler(BaseHTTPRequestHandler):
             return self._close_without_answer(reset=False)
         if kind == "redirect":
             return self._send(step.get("status", 302), b"", "text/plain", {"Location": step["location"]})
+        if kind == "hang":
+            return self._hang()
+        if kind == "drip":
+            body = step.get("body", "").encode("utf-8")
+            pieces = (body[i:i + 1] for i in range(len(body)))
+            return self._send_pieces(step.get("status", 200), len(body), pieces, "text/html",
+                                     interval=step.get("interval_ms", 500) / 1000.0)
+        if "size_bytes" in step:
+            size = step["size_bytes"]
+            return self._send_pieces(step.get("status", 200), size, filled(step.get("fill", "x"), size),
+                                     "application/octet-stream")
         if "body_bytes" in step:
             body = step["body_bytes"]
         elif "body_base64" in step:
