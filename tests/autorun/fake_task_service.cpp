@@ -1,11 +1,15 @@
 #include "tests/autorun/fake_task_service.h"
 
+#include <atomic>
 #include <utility>
 
 #include "platform/com_types.h"
 
 namespace quillon {
 namespace {
+
+// Owned schedulers of the whole process: they may live on several threads.
+std::atomic<int> ownedSchedulers = 0;
 
 std::wstring Describe(const VARIANT& Value) {
     if (Value.vt == VT_EMPTY) return L"empty";
@@ -27,8 +31,8 @@ HRESULT Hand(T* Made, T** Out) {
 template <typename Interface>
 class TFakeObject : public Interface {
 public:
-    explicit TFakeObject(TFakeScheduler& Scheduler) : FScheduler(Scheduler) { ++FScheduler.LiveObjects; }
-    virtual ~TFakeObject() { --FScheduler.LiveObjects; }
+    explicit TFakeObject(TFakeScheduler& Scheduler) : FScheduler(Scheduler) { FScheduler.ObjectMade(); }
+    virtual ~TFakeObject() { FScheduler.ObjectGone(); }
     TFakeObject(const TFakeObject&) = delete;
     TFakeObject& operator=(const TFakeObject&) = delete;
 
@@ -91,6 +95,7 @@ public:
         if (!stored) return HRESULT_FROM_WIN32(ERROR_FILE_NOT_FOUND);
         stored->Enabled = Enabled != VARIANT_FALSE;
         FTask.Enabled = stored->Enabled;
+        if (FScheduler.OnTaskChanged) FScheduler.OnTaskChanged(*stored);
         return S_OK;
     }
     HRESULT STDMETHODCALLTYPE Run(VARIANT, IRunningTask**) override { return E_NOTIMPL; }
@@ -185,8 +190,8 @@ public:
     using TFakeObject::TFakeObject;
 
     HRESULT STDMETHODCALLTYPE Connect(VARIANT Server, VARIANT User, VARIANT Domain, VARIANT Password) override {
-        FScheduler.Calls.push_back(L"Connect(" + Describe(Server) + L", " + Describe(User) + L", " + Describe(Domain) +
-                                   L", " + Describe(Password) + L")");
+        FScheduler.Log(L"Connect(" + Describe(Server) + L", " + Describe(User) + L", " + Describe(Domain) + L", " +
+                       Describe(Password) + L")");
         return FScheduler.ConnectResult;
     }
     HRESULT STDMETHODCALLTYPE GetFolder(BSTR Path, ITaskFolder** Folder) override {
@@ -215,6 +220,21 @@ Microsoft::WRL::ComPtr<ITaskService> TFakeScheduler::NewService() {
     return service;
 }
 
+Microsoft::WRL::ComPtr<ITaskService> TFakeScheduler::NewOwnedService(std::unique_ptr<TFakeScheduler> Scheduler) {
+    Scheduler->FOwnedByObjects = true;
+    ++ownedSchedulers;
+    // From here the service object holds the scheduler.
+    return Scheduler.release()->NewService();
+}
+
+int TFakeScheduler::OwnedSchedulers() { return ownedSchedulers; }
+
+void TFakeScheduler::ObjectGone() {
+    if (--LiveObjects > 0 || !FOwnedByObjects) return;
+    delete this;
+    --ownedSchedulers;
+}
+
 TFakeTask* TFakeScheduler::Find(const std::wstring& Path) {
     for (TFakeTask& task : Tasks) {
         // Task names, like file names, ignore case.
@@ -227,8 +247,13 @@ TFakeTask* TFakeScheduler::Find(const std::wstring& Path) {
 
 HRESULT TFakeScheduler::Record(std::wstring Call) {
     const bool fails = Call == FailingCall;
-    Calls.push_back(std::move(Call));
+    Log(std::move(Call));
     return fails ? E_FAIL : S_OK;
+}
+
+void TFakeScheduler::Log(std::wstring Call) {
+    if (OnCall) OnCall(Call);
+    Calls.push_back(std::move(Call));
 }
 
 }  // namespace quillon
