@@ -72,14 +72,14 @@ LRESULT TFrmQuillon::OnMessage(UINT Msg, WPARAM WParam, LPARAM LParam) {
     case WM_ERASEBKGND:
         return FillClient(Handle(), reinterpret_cast<HDC>(WParam), FPalette.SurfaceBrush());
     case WM_CLOSE:
-        // The application is ending from here on: the request stops at its
-        // next pause even while the window is still being taken down.
-        FUpdateCheck.Cancel();
+        // The application is ending from here on: the request is abandoned
+        // and its worker ends while the window is still being taken down.
+        FUpdateCheck.Stop();
         break;
     case WM_DESTROY:
         // However the window went, a reply still on its way must find
         // nothing to fill.
-        FUpdateCheck.Cancel();
+        FUpdateCheck.Stop();
         ::PostQuitMessage(0);
         return 0;
     default:

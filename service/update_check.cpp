@@ -5,7 +5,6 @@
 #include "service/service_request.h"
 
 #include <atomic>
-#include <thread>
 #include <utility>
 
 namespace quillon {
@@ -14,11 +13,13 @@ namespace {
 constexpr wchar_t kHandOverClass[] = L"QuillonServiceHandOver";
 constexpr UINT kHandOverMessage = WM_APP + 1;
 
+UniqueKernelHandle NewManualResetEvent() { return UniqueKernelHandle(::CreateEventW(nullptr, TRUE, FALSE, nullptr)); }
+
 }  // namespace
 
 // Shared by the worker and the user-interface thread until both are done
-// with it. The worker writes Data before the hand-over and never after;
-// Closing is the only thing both sides read while the other may write.
+// with it. The worker writes Data before the hand-over and never after; the
+// user-interface thread releases it once the reply step has run.
 struct TUpdateCheck::TState {
     std::wstring Url;
     TUpdateDialogArgs Dialog;
@@ -26,11 +27,18 @@ struct TUpdateCheck::TState {
     TReplyProc Proc;
     HWND HandOver = nullptr;
     std::wstring Data;
+    // Set by Stop; the reply step reads it after its dialog.
     std::atomic<bool> Closing{false};
+    // Set by Stop: ends an attempt, a pause or the wait for the reply step.
+    UniqueKernelHandle Stopped = NewManualResetEvent();
+    // Set once the reply step has run on the user-interface thread.
+    UniqueKernelHandle StepDone = NewManualResetEvent();
 };
 
-// A message-only window on the user-interface thread: the worker sends it
-// the hand-over message and waits until the reply step has run there.
+// A message-only window on the user-interface thread. The worker posts it
+// the hand-over and waits: the reply step then runs from the thread's own
+// message loop, not inside a message sent from another thread, where it
+// could make no outgoing COM call (the list's refresh makes them).
 class TUpdateCheck::THandOver final : public TWindow {
 public:
     explicit THandOver(std::shared_ptr<TState> State) : FState(std::move(State)) {
@@ -43,45 +51,40 @@ private:
         // is answered.
         if (Msg != kHandOverMessage || LParam != reinterpret_cast<LPARAM>(FState.get()))
             return TWindow::OnMessage(Msg, WParam, LParam);
-        // The procedure may let the check go, and this window with it; the
+        // The procedure may stop the check and let this window go; the
         // state stays until the step is over.
         const std::shared_ptr<TState> state = FState;
         if (!state->Closing.load()) RunReplyStep(state->Data, state->Dialog, state->Proc, state->Closing);
+        // A reply can be large; nobody reads it again.
+        std::wstring().swap(state->Data);
+        ::SetEvent(state->StepDone.get());
         return 0;
     }
 
     std::shared_ptr<TState> FState;
 };
 
-namespace {
-
-// False when the check was cancelled during the pause.
-bool Pause(const std::atomic<bool>& Closing, const TRetryPolicy& Retry) {
-    for (int step = 0; step < Retry.PauseSteps; ++step) {
-        if (Closing.load()) return false;
-        ::Sleep(Retry.StepMs);
-    }
-    return true;
-}
-
-}  // namespace
-
 TUpdateCheck::TUpdateCheck() noexcept = default;
+
 TUpdateCheck::TUpdateCheck(TUpdateCheck&& Other) noexcept = default;
 
 TUpdateCheck& TUpdateCheck::operator=(TUpdateCheck&& Other) noexcept {
     if (this != &Other) {
-        Cancel();
+        Stop();
         FState = std::move(Other.FState);
         FHandOver = std::move(Other.FHandOver);
+        FWorker = std::move(Other.FWorker);
     }
     return *this;
 }
 
-TUpdateCheck::~TUpdateCheck() { Cancel(); }
+TUpdateCheck::~TUpdateCheck() { Stop(); }
 
-void TUpdateCheck::Cancel() noexcept {
-    if (FState) FState->Closing.store(true);
+void TUpdateCheck::Stop() noexcept {
+    if (!FState) return;
+    FState->Closing.store(true);
+    ::SetEvent(FState->Stopped.get());
+    if (FWorker.joinable() && FWorker.get_id() != std::this_thread::get_id()) FWorker.join();
 }
 
 TUpdateCheck CheckUpdate(std::wstring AURL, TReplyProc AProc, int ADialogOffset, const TRetryPolicy& Retry) {
@@ -94,22 +97,28 @@ TUpdateCheck CheckUpdate(std::wstring AURL, TReplyProc AProc, int ADialogOffset,
     state.Proc = std::move(AProc);
     check.FHandOver = std::make_unique<TUpdateCheck::THandOver>(check.FState);
     state.HandOver = check.FHandOver->Handle();
-    std::thread([shared = check.FState] {
-        RunGuarded([&shared] {
+    check.FWorker = std::thread([shared = check.FState] {
+        RunGuarded([&state = *shared] {
+            const HANDLE stopped = state.Stopped.get();
             // Built once: every attempt sends the same headers to the same
             // address, and makes nothing of its own but the reply. An
             // address that is no web address gets no answer, like a server
             // that is down.
-            const std::optional<THttpTarget> target = MakeHttpTarget(shared->Url, StartupHeaders());
-            for (int attempt = 0; attempt < shared->Retry.Attempts; ++attempt) {
-                if (target && HTTPGet(*target, shared->Data)) break;
-                if (!Pause(shared->Closing, shared->Retry)) return;
+            const std::optional<THttpTarget> target = MakeHttpTarget(state.Url, StartupHeaders());
+            const TServiceAttempt attempt{state.Retry.AttemptDeadlineMs, stopped};
+            bool answered = false;
+            for (int i = 0; i < state.Retry.Attempts && !answered; ++i) {
+                answered = target && HTTPGet(*target, state.Data, attempt);
+                // The pause follows the last failed attempt too.
+                if (!answered && ::WaitForSingleObject(stopped, state.Retry.PauseMs) != WAIT_TIMEOUT) return;
             }
-            if (shared->Closing.load()) return;
-            // Fails at once when the window is gone: nothing is told then.
-            ::SendMessageW(shared->HandOver, kHandOverMessage, 0, reinterpret_cast<LPARAM>(shared.get()));
+            if (::WaitForSingleObject(stopped, 0) == WAIT_OBJECT_0) return;
+            // Fails when the window is gone: nothing is told then.
+            if (!::PostMessageW(state.HandOver, kHandOverMessage, 0, reinterpret_cast<LPARAM>(&state))) return;
+            const HANDLE ends[] = {state.StepDone.get(), stopped};
+            ::WaitForMultipleObjects(2, ends, FALSE, INFINITE);
         });
-    }).detach();
+    });
     return check;
 }
 

@@ -5,28 +5,30 @@
 // thread, where the reply step runs and the caller's procedure is told. No
 // network work runs on the user-interface thread.
 
+#include "platform/unique_handle.h"
 #include "service/reply_step.h"
 
 #include <windows.h>
 
 #include <memory>
 #include <string>
+#include <thread>
 
 namespace quillon {
 
 // How often and how patiently the worker asks. The defaults are the
-// program's: 60 attempts; after each failed one a pause of 100 steps of
-// 10 ms, at each of which the worker ends at once if the check has been
-// cancelled.
+// program's.
 struct TRetryPolicy {
     int Attempts = 60;
-    int PauseSteps = 100;
-    DWORD StepMs = 10;
+    // After each failed attempt, by the clock; a stop ends it at once.
+    DWORD PauseMs = 1000;
+    // One attempt as a whole: connecting, sending and the whole answer. A
+    // server that drips its answer costs this long and no longer.
+    DWORD AttemptDeadlineMs = 60000;
 };
 
-// One running check, owned by whoever started it. Cancelling it, or letting
-// it go, is how the worker learns that the application is ending: from
-// then on the procedure is never called, however late a reply arrives.
+// One running check, owned by whoever started it (the main window), whose
+// worker thread it waits for when it stops or goes.
 class TUpdateCheck {
 public:
     TUpdateCheck() noexcept;
@@ -34,12 +36,12 @@ public:
     TUpdateCheck& operator=(TUpdateCheck&& Other) noexcept;
     ~TUpdateCheck();
 
-    // The application is ending: the worker stops at its next pause, a
-    // reply not yet handed over is dropped, and a reply step under way (its
-    // dialog up) ends without calling the procedure. An attempt under way is
-    // not interrupted; its answer is dropped. Safe to call from the
-    // procedure itself and more than once.
-    void Cancel() noexcept;
+    // The application is ending: an attempt under way is abandoned, a pause
+    // ends, a reply not yet handed over is dropped, and a reply step under
+    // way (its dialog up) ends without calling the procedure. Returns once
+    // the worker has ended. Safe to call from the procedure itself and more
+    // than once; call it on the thread that started the check.
+    void Stop() noexcept;
 
 private:
     friend TUpdateCheck CheckUpdate(std::wstring AURL, TReplyProc AProc, int ADialogOffset, const TRetryPolicy& Retry);
@@ -47,14 +49,15 @@ private:
     class THandOver;
     std::shared_ptr<TState> FState;
     std::unique_ptr<THandOver> FHandOver;
+    std::thread FWorker;
 };
 
 // Starts the check on the calling (user-interface) thread and returns at
 // once. The worker sends GETs to AURL with the four start-up headers, built
-// once, until one is answered or the attempts run out; then, on this
-// thread, while the worker waits, the reply step runs and AProc is called
-// once. ADialogOffset goes to the update dialog. This thread must run a
-// message loop for the reply to arrive.
+// once, until one is answered or the attempts run out; then the reply step
+// runs on this thread, from a posted message, while the worker waits, and
+// AProc is called once. ADialogOffset goes to the update dialog. This
+// thread must run a message loop for the reply to arrive.
 [[nodiscard]] TUpdateCheck CheckUpdate(std::wstring AURL, TReplyProc AProc, int ADialogOffset,
                                        const TRetryPolicy& Retry = {});
 

@@ -7,8 +7,10 @@
 #include "i18n/translation.h"
 #include "platform/application.h"
 #include "service/client_identity.h"
+#include "service/service_request.h"
 #include "tests/support/dialog_driver.h"
 #include "tests/support/endpoint_stub.h"
+#include "tests/support/opened_links.h"
 #include "tests/support/window_test.h"
 
 #include <chrono>
@@ -24,7 +26,7 @@ using test::PumpUntil;
 using test::TEndpointStub;
 
 // A pause that the tests can sit through sixty times.
-constexpr TRetryPolicy kShortPauses{60, 1, 1};
+constexpr TRetryPolicy kShortPauses{.PauseMs = 1};
 
 struct TReplies {
     int Calls = 0;
@@ -181,10 +183,88 @@ TEST_F(UpdateCheckTest, CancelledDuringAPauseItSendsNothingMoreAndNeverCallsBack
     TUpdateCheck check = CheckUpdate(Endpoint(), FReplies.Proc(), 10);
     ASSERT_TRUE(PumpUntil([&] { return RequestsToEndpoint(FStub).size() == 1; }));
     PumpFor(200ms);
-    check.Cancel();
+    check.Stop();
     PumpFor(2500ms);
     EXPECT_EQ(RequestsToEndpoint(FStub).size(), 1u);
     EXPECT_EQ(FReplies.Calls, 0);
+}
+
+TEST_F(UpdateCheckTest, TheReplyStepRunsFromTheThreadsOwnLoopNotInsideASentMessage) {
+    // Inside a message sent from another thread no outgoing COM call can
+    // be made, and the reply procedure fills the list through COM.
+    FStub.Reply("{}");
+    bool insideSentMessage = true;
+    const TUpdateCheck check = CheckUpdate(
+        Endpoint(),
+        [&](bool, const std::wstring&) {
+            insideSentMessage = ::InSendMessage() != FALSE;
+            ++FReplies.Calls;
+        },
+        10);
+    ASSERT_TRUE(PumpUntil([&] { return FReplies.Calls > 0; }));
+    EXPECT_FALSE(insideSentMessage);
+}
+
+TEST_F(UpdateCheckTest, AnAttemptEndsAtItsDeadlineAndTheNextOneFollows) {
+    // A server that sends its head and then a byte now and then would keep
+    // an attempt alive for as long as it drips.
+    FStub.Script({{"paths",
+                   {{"/api.init.php",
+                     {{{"kind", "drip"}, {"body", std::string(200, 'x')}, {"interval_ms", 300}},
+                      {{"kind", "reply"}, {"body", "second"}}}}}}});
+    const TUpdateCheck check = CheckUpdate(Endpoint(), FReplies.Proc(), 10, {.PauseMs = 1, .AttemptDeadlineMs = 1500});
+    ASSERT_TRUE(PumpUntil([&] { return FReplies.Calls > 0; }, 20s));
+    EXPECT_EQ(FReplies.Reply, L"second");
+    EXPECT_EQ(RequestsToEndpoint(FStub).size(), 2u);
+}
+
+TEST_F(UpdateCheckTest, AReplyIsReadUpToSixteenMegabytesAndNoFurther) {
+    FStub.Script(
+        {{"paths", {{"/api.init.php", {{{"kind", "reply"}, {"size_bytes", 20 * 1024 * 1024}, {"fill", "x"}}}}}}});
+    std::size_t length = 0;
+    bool onlyFill = false;
+    const TUpdateCheck check = CheckUpdate(
+        Endpoint(),
+        [&](bool, const std::wstring& Reply) {
+            length = Reply.size();
+            onlyFill = Reply.find_first_not_of(L'x') == std::wstring::npos;
+            ++FReplies.Calls;
+        },
+        10, kShortPauses);
+    ASSERT_TRUE(PumpUntil([&] { return FReplies.Calls > 0; }, 60s));
+    EXPECT_EQ(length, kMaxReplyBytes);
+    EXPECT_TRUE(onlyFill);
+    EXPECT_EQ(RequestsToEndpoint(FStub).size(), 1u) << "a cut reply is a reply, not a failure";
+}
+
+TEST_F(UpdateCheckTest, StoppedDuringAnAttemptThatHangsItEndsAtOnceWithoutCallingBack) {
+    FStub.Script({{"paths", {{"/api.init.php", {{{"kind", "hang"}}}}}}});
+    TUpdateCheck check = CheckUpdate(Endpoint(), FReplies.Proc(), 10);
+    ASSERT_TRUE(PumpUntil([&] { return RequestsToEndpoint(FStub).size() == 1; }));
+    const auto before = std::chrono::steady_clock::now();
+    check.Stop();
+    // The attempt's own limits are a minute; stopping does not wait for them.
+    EXPECT_LT(std::chrono::steady_clock::now() - before, 10s);
+    PumpFor(300ms);
+    EXPECT_EQ(FReplies.Calls, 0);
+}
+
+TEST_F(UpdateCheckTest, StoppedWhileTheUpdateDialogIsUpTheWorkerEndsAndNothingIsCalledBack) {
+    FStub.Reply(R"({"update":"http://127.0.0.1/download"})");
+    const test::TOpenedLinks links;
+    TUpdateCheck check = CheckUpdate(Endpoint(), FReplies.Proc(), 10);
+    bool stoppedWhileUp = false;
+    // The window closes while the dialog asks: the check stops from inside
+    // the dialog's loop, and the dialog's answer then reaches nobody.
+    const test::TDialogDriver driver({[&](HWND) {
+                                          check.Stop();
+                                          stoppedWhileUp = true;
+                                      },
+                                      [](HWND Dialog) { test::PressKey(Dialog, VK_RETURN); }});
+    ASSERT_TRUE(PumpUntil([&] { return driver.Shown() > 0 && stoppedWhileUp; }));
+    PumpFor(500ms);
+    EXPECT_EQ(FReplies.Calls, 0);
+    EXPECT_TRUE(links.WaitFor(1, 1s).empty()) << "a Yes after the stop opens nothing";
 }
 
 TEST_F(UpdateCheckTest, AReplyThatArrivesAfterTheCheckWasLetGoReachesNothing) {
