@@ -46,6 +46,10 @@ int RunMainWindow(int CmdShow) {
 
 void TFrmQuillon::Show(int CmdShow) {
     ::ShowWindow(Handle(), CmdShow);
+    // The list is filled at once with the built-in filter lists: the user
+    // came to see it, and the service may be slow or out of reach. Before
+    // the first paint, so that it already shows the rows.
+    FFrmAutorun->LoadAutorun();
     ::UpdateWindow(Handle());
 }
 
@@ -115,7 +119,8 @@ void TFrmQuillon::FormCreate() {
     FFrmAutorun->SetFilterLists(FileWhite, NameWhite, NameBlack);
     // The frame took the DPI and the fonts as it was made.
     ApplyOwnDpi();
-    // The list stays empty until the service has answered or been given up.
+    // The service's answer, when it comes, adds to the filter lists and
+    // refreshes the list once more.
     FUpdateCheck = CheckUpdate(
         kServiceEndpointUrl, [this](bool Close, const std::wstring& Reply) { ServiceReply(Close, Reply); },
         kDialogOffset);
@@ -132,7 +137,8 @@ void TFrmQuillon::ServiceReply(bool Close, const std::wstring& Reply) {
     MergeFilterList(FileWhite, reply, "file_white");
     MergeFilterList(NameWhite, reply, "name_white");
     MergeFilterList(NameBlack, reply, "name_black");
-    FFrmAutorun->LoadAutorun();
+    // From empty, so that the additions hide what they name.
+    FFrmAutorun->ReloadKeepingSelection();
 }
 
 void TFrmQuillon::PlaceOnMonitor() {
@@ -181,6 +187,8 @@ void TFrmQuillon::ApplyPalette() {
 TMainLayout TFrmQuillon::Layout() const { return ComputeMainLayout(FDpi, FThemeHelper->LineHeight()); }
 
 void TFrmQuillon::LayoutChildren() {
+    // Only once every child exists: the window is sized while it is made.
+    if (!FBtnHead || !FImgLogo || !FFrmAutorun) return;
     const TMainLayout layout = Layout();
     FBtnHead->MoveTo(layout.BtnHead);
     MoveWindowTo(FImgLogo->Handle(), layout.ImgLogo);

@@ -25,6 +25,7 @@ public:
     // that monitor's work area.
     TFrmQuillon();
 
+    // Shows the window with its list filled.
     void Show(int CmdShow);
 
     // The filter lists, owned here and lent to the frame, which goes first.
@@ -58,7 +59,7 @@ private:
     void ApplyPalette();
     // The service's reply, or the give-up: close when the user took the
     // update, else the service's additions to the filter lists and the
-    // list's first fill.
+    // list rebuilt with them.
     void ServiceReply(bool Close, const std::wstring& Reply);
 
     UINT FDpi = 96;

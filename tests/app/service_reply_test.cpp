@@ -1,6 +1,7 @@
-// The main window and the service: the list stays empty until the reply,
-// which extends the filter lists and fills the list, or closes the window
-// when the user takes the update; a reply that comes too late finds nothing.
+// The main window and the service: the list fills as the window shows, with
+// the built-in filter lists; the reply extends them and the list is rebuilt
+// with them, or the window closes when the user takes the update; a reply
+// that comes too late finds nothing.
 #include "platform/utf8.h"
 #include "app/main_window.h"
 #include "platform/application.h"
@@ -57,7 +58,7 @@ protected:
     test::TRunValues FValues;
 };
 
-TEST_F(ServiceReplyTest, TheListStaysEmptyUntilTheReplyWhoseArraysJoinTheLists) {
+TEST_F(ServiceReplyTest, TheListFillsAtOnceAndTheReplysArraysJoinTheListsAndHideWhatTheyName) {
     FStub.Script(
         {{"paths",
           {{"/api.init.php",
@@ -69,11 +70,22 @@ TEST_F(ServiceReplyTest, TheListStaysEmptyUntilTheReplyWhoseArraysJoinTheLists) 
                          R"("file_white":["contoso.exe*"],"name_black":["QuillonBlack"],"update":""})"}}}}}}}}});
     TFrmQuillon form;
     EXPECT_EQ(ApplicationTitle(), L"Quillon") << "the product name, the dialog's title";
-    PumpFor(500ms);
-    EXPECT_TRUE(form.FrmAutorun().Rows().empty()) << "no rows before the reply";
+    form.Show(SW_SHOWNOACTIVATE);
+    // Filled as it shows, the service not asked to wait for.
+    ASSERT_TRUE(HasRow(form, kShown));
+    EXPECT_TRUE(HasRow(form, kHidden)) << "no list hides it yet";
+    TFrmAutorun& frame = form.FrmAutorun();
+    const auto rowOf = [&](const wchar_t* Name) {
+        const std::vector<TAutorunItem>& rows = frame.Rows();
+        const auto found = std::find_if(rows.begin(), rows.end(),
+                                        [&](const TAutorunItem& Row) { return FileNamePart(Row.Target) == Name; });
+        return found == rows.end() ? -1 : static_cast<int>(found - rows.begin());
+    };
+    frame.ListAutorun().SelectRow(rowOf(kShown));
 
-    ASSERT_TRUE(Filled(form));
-    EXPECT_FALSE(HasRow(form, kHidden)) << "hidden by the reply's addition";
+    ASSERT_TRUE(PumpUntil([&] { return !HasRow(form, kHidden); })) << "hidden by the reply's addition";
+    EXPECT_TRUE(HasRow(form, kShown));
+    EXPECT_EQ(frame.ListAutorun().SelectedRow(), rowOf(kShown)) << "the selection follows its entry";
     EXPECT_TRUE(Holds(form.NameWhite, kHidden));
     EXPECT_TRUE(Holds(form.NameWhite, L"Contoso Updater"));
     EXPECT_EQ(form.NameWhite.Lines().size(), FBuiltInNameWhite.Lines().size() + 2) << "only the strings";
@@ -113,8 +125,8 @@ TEST_F(ServiceReplyTest, TakingTheUpdateClosesTheWindowWithoutFillingTheList) {
     HWND window = form.Handle();
     ASSERT_TRUE(PumpUntil([&] { return !::IsWindow(window); }));
     EXPECT_EQ(driver.Shown(), 1);
-    EXPECT_TRUE(form.FrmAutorun().Rows().empty());
     EXPECT_FALSE(Holds(form.NameWhite, kHidden)) << "nothing merged";
+    EXPECT_TRUE(HasRow(form, kHidden)) << "the list is not rebuilt for a window that closes";
     EXPECT_EQ(links.WaitFor(1), std::vector<std::wstring>{download});
     PumpFor(300ms);  // the quit message the closing window posted
 }

@@ -86,7 +86,7 @@ protected:
                                                    Replied = Text;
                                                    if (Proc) Proc(CloseIt, Text);
                                                },
-                                               10, {1, 1, 1});
+                                               10, {.PauseMs = 1});
         EXPECT_TRUE(PumpUntil([&] { return Calls > 0; })) << Reply;
         EXPECT_EQ(Calls, 1);
         return driver.Shown();

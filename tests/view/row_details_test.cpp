@@ -68,7 +68,8 @@ TEST_F(RowDetailsFrameTest, TheRowsOnScreenAreNamedBeforeTheyArePaintedAndNoOthe
     TFrmQuillon form;
     form.Show(SW_SHOWNOACTIVATE);
     TFrmAutorun& frame = form.FrmAutorun();
-    frame.LoadAutorun();
+    // Rows made anew, not painted yet.
+    frame.ReloadKeepingSelection();
     std::vector<int> mine;
     for (int row = 0; row < static_cast<int>(frame.Rows().size()); ++row) {
         if (frame.Rows()[row].Target.find(L"QlnLazy") != std::wstring::npos) mine.push_back(row);
