@@ -112,12 +112,12 @@ void TFrmAutorun::SetFilterLists(const TFilterList& FileWhite, const TFilterList
     FFilters = {&FileWhite, &NameWhite, &NameBlack};
 }
 
-void TFrmAutorun::LoadAutorun() { Refresh(SelectedItem()); }
+void TFrmAutorun::LoadAutorun() { Refresh(SelectedItem(), TTell::Always); }
 
 void TFrmAutorun::ReloadKeepingSelection() {
     std::optional<TAutorunItem> selected = SelectedItem();
     FRows.clear();
-    Refresh(std::move(selected));
+    Refresh(std::move(selected), TTell::WhenNew);
 }
 
 std::optional<TAutorunItem> TFrmAutorun::SelectedItem() const {
@@ -126,7 +126,7 @@ std::optional<TAutorunItem> TFrmAutorun::SelectedItem() const {
     return std::nullopt;
 }
 
-void TFrmAutorun::Refresh(std::optional<TAutorunItem> Selected) {
+void TFrmAutorun::Refresh(std::optional<TAutorunItem> Selected, TTell Tell) {
     // A message taken during a wait inside a refresh (the service's reply,
     // a box's message loop) can ask for another: it runs once this one is
     // done, never inside it.
@@ -147,7 +147,13 @@ void TFrmAutorun::Refresh(std::optional<TAutorunItem> Selected) {
     }
     // Told once the rows show what the other sources found, and outside the
     // refresh: the box's message loop may ask for the next one.
-    if (failure) TellUser(Handle(), *failure);
+    if (!failure) {
+        FLastTold.clear();
+        return;
+    }
+    if (Tell == TTell::WhenNew && failure->Message() == FLastTold) return;
+    FLastTold = failure->Message();
+    TellUser(Handle(), *failure);
 }
 
 std::optional<TAppError> TFrmAutorun::RefreshOnce(const std::optional<TAutorunItem>& Selected) {
@@ -285,7 +291,7 @@ void TFrmAutorun::ReloadFromEmpty() {
     FListAutorun->SelectRow(-1);
     FListAutorun->ScrollIntoView(0);
     FRows.clear();
-    Refresh(std::nullopt);
+    Refresh(std::nullopt, TTell::Always);
 }
 
 void TFrmAutorun::ListAutorunDblClick() const {

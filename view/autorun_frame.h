@@ -59,7 +59,8 @@ public:
     void LoadAutorun();
     // Rebuilds the rows from empty, so the filter lists apply to every
     // entry anew (the service has added to them); the selected entry stays
-    // selected where it stands then.
+    // selected where it stands then. Nobody asked for this refresh, so a
+    // failure the user was told of at the last one is not told again.
     void ReloadKeepingSelection();
 
     [[nodiscard]] TListView& ListAutorun() noexcept { return *FListAutorun; }
@@ -102,8 +103,11 @@ private:
     // switch button keeps describing that entry.
     void ReselectAfterRefresh(const std::optional<TAutorunItem>& Selected);
     [[nodiscard]] std::optional<TAutorunItem> SelectedItem() const;
+    // Whether a failure of the sources is told when it is the one told at
+    // the last refresh.
+    enum class TTell { Always, WhenNew };
     // Refreshes, and then selects Selected's row where it stands.
-    void Refresh(std::optional<TAutorunItem> Selected);
+    void Refresh(std::optional<TAutorunItem> Selected, TTell Tell);
     [[nodiscard]] std::optional<TAppError> RefreshOnce(const std::optional<TAutorunItem>& Selected);
 
     UINT FDpi;
@@ -122,6 +126,8 @@ private:
     bool FReselecting = false;
     bool FRefreshing = false;
     bool FRefreshAgain = false;
+    // The failure told at the last refresh; empty when it had none.
+    std::wstring FLastTold;
 };
 
 }  // namespace quillon

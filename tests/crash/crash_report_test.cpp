@@ -83,7 +83,7 @@ TRun RunCrash(const std::filesystem::path& Folder, const TCrashCase& Case) {
         const std::vector<HWND> buttons = test::ButtonsOf(box);
         EXPECT_EQ(buttons.size(), 1u);
         if (buttons.size() == 1) {
-            EXPECT_EQ(test::WindowText(buttons.front()), L"Close");
+            EXPECT_EQ(test::TextOf(buttons.front()), L"Close");
             test::PressButton(box, buttons.front());
         }
     }

@@ -29,10 +29,10 @@ using namespace std::chrono_literals;
 void CheckAndCloseBox(HWND Box, const std::wstring& Text) {
     const std::vector<HWND> buttons = test::ButtonsOf(Box);
     ASSERT_EQ(buttons.size(), 1u);
-    EXPECT_EQ(test::WindowText(buttons.front()), L"Close");
+    EXPECT_EQ(test::TextOf(buttons.front()), L"Close");
     bool contentShown = false;
     for (HWND child : test::ChildWindows(Box))
-        contentShown = contentShown || test::WindowText(child) == ErrorBoxContent(Text);
+        contentShown = contentShown || test::TextOf(child) == ErrorBoxContent(Text);
     EXPECT_TRUE(contentShown) << "no control shows the error text";
     test::PressButton(Box, buttons.front());
 }
