@@ -1,6 +1,8 @@
 #include "platform/version_info.h"
 
-#include "platform/files.h"
+#include "platform/native_path.h"
+#include "platform/program_image.h"
+#include "platform/version_block.h"
 
 #include <windows.h>
 
@@ -10,14 +12,16 @@
 #include <cwchar>
 #include <iterator>
 #include <stdexcept>
+#include <string_view>
 
 namespace quillon {
 namespace {
 
 using TBlock = std::vector<BYTE>;
 
-// The file's whole version block; empty when it has none or it cannot be
-// read.
+// The file's whole version block; empty when it has none, it cannot be
+// read, or its nodes state lengths that would lead the system's reader out
+// of it.
 TBlock LoadVersionBlock(const std::wstring& FileName) {
     // Each call opens the file, so the block is first read into room that
     // fits nearly every program, and the size asked for only when the
@@ -29,13 +33,28 @@ TBlock LoadVersionBlock(const std::wstring& FileName) {
     if (!::GetFileVersionInfoW(FileName.c_str(), 0, kFirstRoom, block.data())) return {};
     WORD stated = 0;
     std::memcpy(&stated, block.data(), sizeof stated);
-    if (stated <= kFirstRoom) return block;
-    DWORD ignored = 0;
-    const DWORD size = ::GetFileVersionInfoSizeW(FileName.c_str(), &ignored);
-    if (size == 0) return {};
-    block.assign(size, 0);
-    if (!::GetFileVersionInfoW(FileName.c_str(), 0, size, block.data())) return {};
+    if (stated > kFirstRoom) {
+        DWORD ignored = 0;
+        const DWORD size = ::GetFileVersionInfoSizeW(FileName.c_str(), &ignored);
+        if (size == 0) return {};
+        // The system's size comes from the resource, which can be shorter
+        // than the length its block states; the room is never less than
+        // either, so every length checked below lies inside the buffer.
+        block.assign(std::max<DWORD>(size, stated), 0);
+        if (!::GetFileVersionInfoW(FileName.c_str(), 0, static_cast<DWORD>(block.size()), block.data())) return {};
+    }
+    const std::string_view bytes(reinterpret_cast<const char*>(block.data()), block.size());
+    if (!IsWellFormedVersionBlock(bytes)) return {};
     return block;
+}
+
+// The file a version block is read from: the native file an entry names,
+// and only when it is a whole program (the system's reader faults on a
+// program cut short, and nothing but a program has a version block).
+std::optional<std::wstring> ReadableProgram(const std::wstring& FileName) {
+    std::wstring native = NativeFilePath(FileName);
+    if (CheckProgramFile(native) != TProgramImage::Whole) return std::nullopt;
+    return native;
 }
 
 // How many bytes of Block lie from Value to the block's end; 0 when Value
@@ -80,8 +99,9 @@ bool QueryString(const TBlock& Block, const std::wstring& Path, std::wstring& Te
 }  // namespace
 
 int ReadVersionStrings(const std::wstring& FileName, const std::vector<std::wstring>& Keys, TVersionStrings& Values) {
-    if (!FileExists(FileName)) return 0;
-    const TBlock block = LoadVersionBlock(FileName);
+    const std::optional<std::wstring> program = ReadableProgram(FileName);
+    if (!program) return 0;
+    const TBlock block = LoadVersionBlock(*program);
     if (block.empty()) return 0;
     const std::wstring table = FirstStringTable(block);
     if (table.empty()) return 0;
@@ -98,7 +118,9 @@ int ReadVersionStrings(const std::wstring& FileName, const std::vector<std::wstr
 }
 
 std::optional<std::array<unsigned, 4>> ReadFileVersion(const std::wstring& FileName) {
-    const TBlock block = LoadVersionBlock(FileName);
+    const std::optional<std::wstring> program = ReadableProgram(FileName);
+    if (!program) return std::nullopt;
+    const TBlock block = LoadVersionBlock(*program);
     if (block.empty()) return std::nullopt;
     VS_FIXEDFILEINFO* fixed = nullptr;
     UINT length = 0;

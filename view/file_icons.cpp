@@ -1,12 +1,15 @@
 #include "view/file_icons.h"
 
+#include "platform/native_path.h"
+#include "platform/program_image.h"
+#include "platform/shell_link.h"
 #include "platform/text.h"
-#include "platform/files.h"
 
 #include <windows.h>
 #include <shellapi.h>
 
 #include <charconv>
+#include <optional>
 #include <string>
 
 namespace quillon {
@@ -29,6 +32,26 @@ bool ParseIconNumber(std::wstring_view Text, int& Number) {
     return begin != end && error == std::errc() && stop == end;
 }
 
+// The icon of the file at Location as it is, a shortcut included: only a
+// whole program image, or a file of another kind, is given to the shell.
+UniqueIcon ExtractOwnIcon(const TIconLocation& Location) {
+    const TProgramImage image = CheckProgramFile(Location.Path);
+    if (image == TProgramImage::Unusable) return {};
+    // The shell may write another path and number back, so it gets a
+    // buffer of its own of the size it expects. A longer path cannot be
+    // opened this way anyway; it is cut short rather than overrun.
+    wchar_t path[MAX_PATH] = {};
+    Location.Path.copy(path, MAX_PATH - 1);
+    // The shell takes the icon number as 16 bits.
+    WORD number = static_cast<WORD>(Location.Number);
+    // A program or library with icons of its own is read once; only a file
+    // without (a document, a script) needs the association's icon, and
+    // asking for that straight away opens every file twice.
+    const HICON own = ::ExtractIconW(nullptr, path, number);
+    if (own != nullptr && own != reinterpret_cast<HICON>(1)) return UniqueIcon(own);
+    return UniqueIcon(::ExtractAssociatedIconW(nullptr, path, &number));
+}
+
 }  // namespace
 
 std::wstring IconKey(std::wstring_view Source) {
@@ -47,20 +70,17 @@ TIconLocation ParseIconLocation(std::wstring_view Key, int InvalidNumber) {
 
 UniqueIcon ExtractFileIcon(const std::wstring& Key, int InvalidNumber) {
     const TIconLocation location = ParseIconLocation(Key, InvalidNumber);
-    if (!FileExists(location.Path)) return {};
-    // The shell may write another path and number back, so it gets a
-    // buffer of its own of the size it expects. A longer path cannot be
-    // opened this way anyway; it is cut short rather than overrun.
-    wchar_t path[MAX_PATH] = {};
-    location.Path.copy(path, MAX_PATH - 1);
-    // The shell takes the icon number as 16 bits.
-    WORD number = static_cast<WORD>(location.Number);
-    // A program or library with icons of its own is read once; only a file
-    // without (a document, a script) needs the association's icon, and
-    // asking for that straight away opens every file twice.
-    const HICON own = ::ExtractIconW(nullptr, path, number);
-    if (own != nullptr && own != reinterpret_cast<HICON>(1)) return UniqueIcon(own);
-    return UniqueIcon(::ExtractAssociatedIconW(nullptr, path, &number));
+    const std::wstring path = NativeFilePath(location.Path);
+    if (!IsShellLinkPath(path)) return ExtractOwnIcon({path, location.Number});
+    // The shell would follow the link itself, but in a 32-bit process it
+    // reads the redirected file system and its own "(x86)" program folders,
+    // and under Wine it gives nothing at all.
+    const std::optional<TShellLink> link = ReadShellLink(path);
+    if (!link) return {};
+    const bool hasIcon = !link->IconPath.empty();
+    const std::wstring source = NativeFilePath(ExpandNativeEnvironment(hasIcon ? link->IconPath : link->Target));
+    if (source.empty()) return {};
+    return ExtractOwnIcon({source, hasIcon ? link->IconNumber : 0});
 }
 
 int GetFileIconIndex(TIconCache& Cache, HIMAGELIST Images, UINT Dpi, const std::wstring& Source, int Fallback) {

@@ -28,8 +28,14 @@ std::wstring IconKey(std::wstring_view Source);
 TIconLocation ParseIconLocation(std::wstring_view Key, int InvalidNumber);
 
 // The icon a key names, or none when the file is missing (a directory does
-// not count) or the shell has no icon for it. For a file without icons of
-// its own the shell gives the icon of the program its type opens with.
+// not count), cannot be opened, starts like a program but is not a whole
+// one, or the shell has no icon for it. The file is the one a native
+// process would open at that path (NativeFilePath). For a file without icons
+// of its own the shell gives the icon of the program its type opens with. A
+// shortcut (.lnk) is followed here, without resolving it: its icon location
+// when it names one, else its target, with environment references expanded
+// as a native process would; a shortcut that cannot be read has no icon,
+// and one leading to another shortcut is not followed further.
 // InvalidNumber is the icon number for a key whose text after the comma is
 // not a number; the list uses its fall-back picture's index for it.
 UniqueIcon ExtractFileIcon(const std::wstring& Key, int InvalidNumber = kImageRegistry);

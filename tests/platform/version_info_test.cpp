@@ -5,6 +5,7 @@
 
 #include "platform/version_info.h"
 
+#include "platform/version_block.h"
 #include "tests/platform/fixtures/fixture_files.h"
 
 #include <gmock/gmock.h>
@@ -100,6 +101,16 @@ TBytes VersionResource(std::initializer_list<TBytes> Children) {
     std::memcpy(value.data(), &fixed, sizeof(fixed));
     return Node(L"VS_VERSION_INFO", false, value, sizeof(fixed), Children);
 }
+
+// Node with its stated length replaced by Length, its bytes unchanged.
+TBytes WithLength(TBytes Node, unsigned Length) {
+    Node[0] = static_cast<char>(Length & 0xFF);
+    Node[1] = static_cast<char>((Length >> 8) & 0xFF);
+    return Node;
+}
+
+// The bytes a fuzzer found: a block stating 64 KB and a 16 KB value in 8 bytes.
+const TBytes kFuzzedBlock("\xff\xff\x00\x40\x00\x00\x00\x00", 8);
 
 // A copy of the fixture whose version resource is Resource instead.
 std::wstring FixtureWithVersion(const TScratchFolder& Folder, const std::wstring& Name, const TBytes& Resource) {
@@ -209,6 +220,11 @@ TEST(ReadVersionStrings, FollowsTheFirstTranslationAndSurvivesDamagedBlocks) {
                           VarFileInfo({0x0409, 1200})}),
          {{L"FileDescription", L"Next"}, {L"ProductName", L"Abcdef"}}},
         // Larger than the room of a first read: the name at its end is read all the same.
+        {"a block stating more than it holds", kFuzzedBlock, {}},
+        {"a string longer than its table",
+         VersionResource({StringFileInfo({Table(L"040904b0", {WithLength(String(L"ProductName", L"Long"), 400)})}),
+                          VarFileInfo({0x0409, 1200})}),
+         {}},
         {"a block of 24 KB",
          VersionResource({StringFileInfo({Table(L"040904b0", {String(L"FileDescription", std::wstring(12000, L'd')),
                                                               String(L"ProductName", L"Last")})}),
@@ -225,6 +241,98 @@ TEST(ReadVersionStrings, FollowsTheFirstTranslationAndSurvivesDamagedBlocks) {
         EXPECT_EQ(count, static_cast<int>(layout.Expected.size())) << layout.Name;
         EXPECT_EQ(values, TVersionStrings(layout.Expected.begin(), layout.Expected.end())) << layout.Name;
     }
+}
+
+TEST(ReadVersionStrings, AProgramCutShortHasNoVersion) {
+    // The system's version reader faults on these rather than failing.
+    const std::string image = test::ReadBytes(FixtureApp());
+    TScratchFolder folder;
+    for (std::size_t length : {std::size_t{64}, std::size_t{1024}, image.size() / 2, image.size() - 1}) {
+        const std::wstring cut = folder.File(L"cut" + std::to_wstring(length) + L".exe");
+        test::WriteBytes(cut, image.substr(0, length));
+        TVersionStrings values;
+        EXPECT_EQ(ReadVersionStrings(cut, {L"ProductName"}, values), 0) << length;
+        EXPECT_FALSE(ReadFileVersion(cut)) << length;
+    }
+    const std::wstring whole = folder.File(L"whole.exe");
+    test::WriteBytes(whole, image);
+    EXPECT_EQ(ReadProductName(whole), L"Quillon Fixture");
+    EXPECT_EQ(ReadFileVersion(whole), (std::array<unsigned, 4>{1, 2, 3, 4}));
+}
+
+// ---- The shape of a block --------------------------------------------------
+
+TEST(IsWellFormedVersionBlock, FollowsEveryStatedLength) {
+    const TBytes good = VersionResource(
+        {StringFileInfo({Table(L"040904b0", {String(L"ProductName", L"Name"), String(L"Comments", L"")})}),
+         VarFileInfo({0x0409, 1200})});
+    // A node of its own bytes: length, value length, type, then the key.
+    const auto rawNode = [](unsigned Length, unsigned ValueLength, bool IsText, std::wstring_view Key) {
+        TBytes node;
+        AppendWord(node, Length);
+        AppendWord(node, ValueLength);
+        AppendWord(node, IsText ? 1 : 0);
+        for (wchar_t c : Key) AppendWord(node, c);
+        return node;
+    };
+    const TBytes inTable = Table(L"040904b0", {String(L"ProductName", L"Name")});
+    struct TCase {
+        const char* Name;
+        TBytes Block;
+        bool WellFormed;
+    };
+    const TCase cases[] = {
+        {"a block the resource compiler's layout gives", good, true},
+        {"with zero-filled room after it", good + TBytes(4096, '\0'), true},
+        {"a lone root", Node(L"VS_VERSION_INFO", false, {}, 0), true},
+        {"fuzzed: 64 KB stated in 8 bytes", kFuzzedBlock, false},
+        {"fuzzed, in the room the reader makes for it", kFuzzedBlock + TBytes(0xFFFF - 8, '\0'), false},
+        {"nothing", TBytes(), false},
+        {"less than a header", TBytes("\x06\x00\x00", 3), false},
+        {"root longer than the block", WithLength(good, static_cast<unsigned>(good.size() + 4)), false},
+        {"root of zero length", WithLength(good, 0), false},
+        {"child longer than its parent",
+         VersionResource({StringFileInfo({Table(L"040904b0", {WithLength(String(L"ProductName", L"Name"), 200)})})}),
+         false},
+        {"child of zero length", VersionResource({StringFileInfo({WithLength(inTable, 0)})}), false},
+        {"child shorter than its key", VersionResource({StringFileInfo({WithLength(inTable, 10)})}), false},
+        {"binary value past its node", VersionResource({Node(L"Translation", false, TBytes(4, '\0'), 400)}), false},
+        {"text value past its node",
+         VersionResource({Node(L"Comments", true, Characters(L"ab") + TBytes(2, '\0'), 40)}), false},
+        // Six characters are twelve bytes, though the node holds only eight.
+        {"text value whose characters run past its node",
+         VersionResource({Node(L"Comments", true, Characters(L"abcd"), 6)}), false},
+        {"key without its terminating zero", VersionResource({rawNode(12, 0, true, L"abc") + rawNode(8, 0, true, L"")}),
+         false},
+        {"key ending exactly at its node's end", VersionResource({rawNode(14, 0, true, L"abc") + TBytes(2, '\0')}),
+         true},
+    };
+    for (const TCase& c : cases) EXPECT_EQ(IsWellFormedVersionBlock(c.Block), c.WellFormed) << c.Name;
+}
+
+TEST(IsWellFormedVersionBlock, WalksADeepBlockWithoutRecursing) {
+    // Thousands of nested nodes fit in one block; a walk that recursed per
+    // level would run out of stack on a small thread.
+    TBytes block = Node(L"", false, {}, 0);
+    for (int level = 0; level < 5000; ++level) block = Node(L"", false, {}, 0, {block});
+    ASSERT_LE(block.size(), 0xFFFFu);
+    struct TWalk {
+        const TBytes* Block;
+        bool WellFormed;
+    } walk{&block, false};
+    // A thread with 64 KB of stack.
+    HANDLE thread = ::CreateThread(
+        nullptr, 64 * 1024,
+        [](void* Parameter) -> DWORD {
+            auto* context = static_cast<TWalk*>(Parameter);
+            context->WellFormed = IsWellFormedVersionBlock(*context->Block);
+            return 0;
+        },
+        &walk, STACK_SIZE_PARAM_IS_A_RESERVATION, nullptr);
+    ASSERT_TRUE(thread);
+    ::WaitForSingleObject(thread, INFINITE);
+    ::CloseHandle(thread);
+    EXPECT_TRUE(walk.WellFormed);
 }
 
 }  // namespace

@@ -7,8 +7,10 @@
 #include "app/main_window.h"
 #include "platform/dpi.h"
 #include "platform/registry.h"
+#include "platform/scope_exit.h"
 #include "tests/platform/fixtures/fixture_files.h"
 #include "tests/support/run_values.h"
+#include "tests/support/shell_links.h"
 #include "tests/support/window_test.h"
 #include "view/list_images.h"
 
@@ -234,6 +236,91 @@ TEST_F(FileIconsTest, ExtractFileIconRebuildsFromAKey) {
     EXPECT_EQ(AddIconImage(FImages.get(), blue.get(), FDpi), 4);
     EXPECT_EQ(AddIconImage(FImages.get(), alsoBlue.get(), FDpi), 5);
     ExpectLook(4, kBlue);
+    ExpectLook(5, kBlue);
+}
+
+// ---- Programs cut short ------------------------------------------------------
+
+TEST_F(FileIconsTest, AProgramCutShortHasNoIconAndDoesNotFault) {
+    // The system's icon readers fault on these rather than failing.
+    const std::string image = test::ReadBytes(FFixture);
+    for (std::size_t length : {std::size_t{1}, std::size_t{2}, std::size_t{64}, std::size_t{512}, std::size_t{1024},
+                               std::size_t{4096}, image.size() / 2, image.size() - 1}) {
+        const std::wstring cut = FFolder.File(L"cut" + std::to_wstring(length) + L".exe");
+        test::WriteBytes(cut, image.substr(0, length));
+        EXPECT_FALSE(ExtractFileIcon(cut)) << length;
+        EXPECT_EQ(IconIndex(cut + L",1"), kImageBlank) << length;
+    }
+    EXPECT_THAT(FCache, IsEmpty());
+
+    const std::wstring whole = FFolder.File(L"whole.exe");
+    test::WriteBytes(whole, image);
+    EXPECT_EQ(IconIndex(whole), 4);
+    ExpectLook(4, kRed);
+}
+
+// ---- Shortcuts ---------------------------------------------------------------
+
+TEST_F(FileIconsTest, AShortcutShowsTheIconOfWhatItLeadsTo) {
+    const std::wstring data = FFolder.File(L"notes.quillon-data");
+    test::WriteBytes(data, "notes");
+    const std::wstring cut = FFolder.File(L"cut.exe");
+    test::WriteBytes(cut, test::ReadBytes(FFixture).substr(0, 1024));
+
+    const std::wstring toFixture = FFolder.File(L"fixture.lnk");
+    const std::wstring withIcon = FFolder.File(L"icon.LNK");
+    const std::wstring toCut = FFolder.File(L"cut.lnk");
+    const std::wstring toLink = FFolder.File(L"link to link.lnk");
+    const std::wstring toItself = FFolder.File(L"itself.lnk");
+    ASSERT_TRUE(test::MakeShellLink(toFixture, FFixture));
+    // The icon location wins over the target, whatever the key's number says.
+    ASSERT_TRUE(test::MakeShellLink(withIcon, data, FFixture, 1));
+    ASSERT_TRUE(test::MakeShellLink(toCut, cut));
+    ASSERT_TRUE(test::MakeShellLink(toLink, toFixture));
+    ASSERT_TRUE(test::MakeShellLink(toItself, toItself));
+    const std::wstring unreadable = FFolder.File(L"unreadable.lnk");
+    test::WriteBytes(unreadable, "not a shortcut");
+
+    EXPECT_EQ(IconIndex(toFixture), 4);
+    EXPECT_EQ(IconIndex(withIcon + L",0"), 5);
+    ExpectLook(4, kRed);
+    ExpectLook(5, kBlue);
+    // No icon, and no fault, for a cut-off target or a link that cannot be
+    // read; a link is followed once only, so a chain or a loop ends at the
+    // next link, for which Wine's shell has no icon either.
+    for (const std::wstring& link : {toCut, unreadable, toLink, toItself, FFolder.File(L"missing.lnk")}) {
+        EXPECT_EQ(IconIndex(link), kImageBlank) << ::testing::PrintToString(link);
+    }
+    EXPECT_EQ(ImageCount(), 6);
+}
+
+TEST_F(FileIconsTest, AShortcutsEnvironmentReferencesNameTheNativeFolders) {
+    // This test program is a native process, where both names agree; the
+    // rewrite a 32-bit process needs is covered by NativeVariableNames.
+    wchar_t programs[MAX_PATH] = {};
+    wchar_t native[MAX_PATH] = {};
+    ASSERT_TRUE(::GetEnvironmentVariableW(L"ProgramFiles", programs, MAX_PATH));
+    ASSERT_TRUE(::GetEnvironmentVariableW(L"ProgramW6432", native, MAX_PATH));
+    ASSERT_STREQ(programs, native);
+    const std::wstring folderName = L"Quillon Test " + std::to_wstring(::GetCurrentProcessId());
+    const std::wstring folder = std::wstring(programs) + L"\\" + folderName;
+    const std::wstring app = folder + L"\\app.exe";
+    ASSERT_TRUE(::CreateDirectoryW(folder.c_str(), nullptr) || ::GetLastError() == ERROR_ALREADY_EXISTS);
+    const auto removeFolder = ScopeExit([&] {
+        ::DeleteFileW(app.c_str());
+        ::RemoveDirectoryW(folder.c_str());
+    });
+    ASSERT_TRUE(::CopyFileW(FFixture.c_str(), app.c_str(), FALSE));
+
+    const std::wstring written = L"%ProgramFiles%\\" + folderName + L"\\app.exe";
+    const std::wstring target = FFolder.File(L"target.lnk");
+    test::WriteBytes(target, test::ShellLinkBytesWithRawTarget(std::string(written.begin(), written.end())));
+    const std::wstring icon = FFolder.File(L"icon.lnk");
+    ASSERT_TRUE(test::MakeShellLink(icon, FFolder.Path(), written, 1));
+
+    EXPECT_EQ(IconIndex(target), 4);
+    EXPECT_EQ(IconIndex(icon), 5);
+    ExpectLook(4, kRed);
     ExpectLook(5, kBlue);
 }
 

@@ -14,6 +14,8 @@
 #include <gtest/gtest.h>
 
 #include <map>
+#include <string>
+#include <vector>
 
 namespace quillon {
 namespace {
@@ -95,6 +97,43 @@ TEST_F(RowDetailsFrameTest, TheRowsOnScreenAreNamedBeforeTheyArePaintedAndNoOthe
     }
     EXPECT_GT(named, 0);
     EXPECT_EQ(frame.IconCache().size(), 1u) << "one file, one icon";
+}
+
+// A program cut short (a download that stopped) makes the system's readers
+// fault inside the list's paint, which Wine swallows: every row then stayed
+// unread and the list blank.
+TEST_F(RowDetailsFrameTest, AProgramCutShortLeavesTheOtherRowsNamed) {
+    const std::wstring cut = FFolder.File(L"cut.exe");
+    test::WriteBytes(cut, test::ReadBytes(FFile).substr(0, 1024));
+    const std::wstring pid = std::to_wstring(::GetCurrentProcessId());
+    FValues.Add(L"QlnCut" + pid, L"\"" + cut + L"\" /tray");
+
+    TFrmQuillon form;
+    form.Show(SW_SHOWNOACTIVATE);
+    TFrmAutorun& frame = form.FrmAutorun();
+    frame.LoadAutorun();
+    int cutRow = -1;
+    std::vector<int> whole;
+    for (int row = 0; row < static_cast<int>(frame.Rows().size()); ++row) {
+        const std::wstring& target = frame.Rows()[row].Target;
+        if (target.find(L"QlnCut") != std::wstring::npos) cutRow = row;
+        if (target.find(L"QlnLazy") != std::wstring::npos) whole.push_back(row);
+    }
+    ASSERT_GE(cutRow, 0);
+    ASSERT_FALSE(whole.empty());
+    for (int row : {cutRow, whole.front()}) {
+        frame.ListAutorun().ScrollIntoView(row);
+        ::UpdateWindow(frame.ListAutorun().Handle());
+    }
+
+    const TAutorunItem& cutItem = frame.Rows()[cutRow];
+    EXPECT_TRUE(cutItem.PendingFile.empty()) << "never completed";
+    EXPECT_EQ(cutItem.Icon, kImageBlank);
+    EXPECT_NE(cutItem.FileName, L"Quillon Fixture");
+    const TAutorunItem& wholeItem = frame.Rows()[whole.front()];
+    EXPECT_TRUE(wholeItem.PendingFile.empty());
+    EXPECT_EQ(wholeItem.FileName, L"Quillon Fixture");
+    EXPECT_GE(wholeItem.Icon, kFixedImageCount);
 }
 
 }  // namespace
