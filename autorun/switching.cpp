@@ -124,6 +124,9 @@ void SetStartupFileState(const std::wstring& Path, bool Enable, DWORD WindowsMaj
     }
     const TPathParts parts = SplitPath(Path);
     if (parts.Name.empty()) return;
+    // A file removed since the list showed it keeps no state: the value
+    // would stay behind, and a later file of that name would inherit it.
+    if (!PathExists(Path)) return;
     TReg::WriteBinary(ApprovedRootForStartupFolder(parts.Folder), kApprovedStartupFolderKey, parts.Name,
                       MakeApprovedValue(Enable));
 }
@@ -145,6 +148,9 @@ void SetRunValueState(const std::wstring& Target, bool Enable, DWORD WindowsMajo
     } else if (!TReg::Parse(Target, value.Root, value.Key, value.Name)) {
         return;
     }
+    // A value removed by another program since the list showed it keeps no
+    // state: a stray value would switch off a later one of that name.
+    if (!TReg::ValueExists(value.Root, value.Key, value.Name)) return;
     TReg::WriteBinary(value.Root, ApprovedKeyForRunKey(value.Key), value.Name, MakeApprovedValue(Enable));
 }
 

@@ -47,7 +47,21 @@ bool ShowTaskDialog(const std::wstring& Content) {
     return SUCCEEDED(taskDialogIndirect(&config, nullptr, nullptr, nullptr));
 }
 
+// The message box names its one button "OK"; this box ends the program, so
+// its button says "Close", as the task dialog's does. The box is renamed by
+// a hook on this thread as it is activated, before it is drawn.
+LRESULT CALLBACK RenameOkToClose(int Code, WPARAM WParam, LPARAM LParam) {
+    if (Code == HCBT_ACTIVATE) ::SetDlgItemTextW(reinterpret_cast<HWND>(WParam), IDOK, L"Close");
+    return ::CallNextHookEx(nullptr, Code, WParam, LParam);
+}
+
 }  // namespace
+
+void ShowFallbackErrorBox(const wchar_t* Content) noexcept {
+    const HHOOK hook = ::SetWindowsHookExW(WH_CBT, &RenameOkToClose, nullptr, ::GetCurrentThreadId());
+    ::MessageBoxW(nullptr, Content, kBoxTitle, MB_OK | MB_ICONERROR | MB_SYSTEMMODAL);
+    if (hook) ::UnhookWindowsHookEx(hook);
+}
 
 std::wstring ErrorBoxContent(std::wstring_view Text) {
     std::wstring content(Text);
@@ -58,10 +72,10 @@ std::wstring ErrorBoxContent(std::wstring_view Text) {
 void ShowErrorBox(std::wstring_view Text) noexcept try {
     const std::wstring content = ErrorBoxContent(Text);
     if (ShowTaskDialog(content)) return;
-    ::MessageBoxW(nullptr, content.c_str(), kBoxTitle, MB_OK | MB_ICONERROR | MB_SYSTEMMODAL);
+    ShowFallbackErrorBox(content.c_str());
 } catch (...) {
     // No memory for the text: still say that the program is closing.
-    ::MessageBoxW(nullptr, L"The program will now close.", kBoxTitle, MB_OK | MB_ICONERROR | MB_SYSTEMMODAL);
+    ShowFallbackErrorBox(L"The program will now close.");
 }
 
 }  // namespace quillon

@@ -15,4 +15,9 @@ std::wstring ErrorBoxContent(std::wstring_view Text);
 // blocks, and owning a window of a blocked thread would block the box too.
 void ShowErrorBox(std::wstring_view Text) noexcept;
 
+// The same box where the task dialog is missing (common controls before
+// version 6): a message box whose one button says "Close" too. Content is
+// the whole text shown.
+void ShowFallbackErrorBox(const wchar_t* Content) noexcept;
+
 }  // namespace quillon

@@ -29,7 +29,7 @@ struct TDbgHelp {
 // planted beside it must not be loaded in its place.
 TDbgHelp LoadDbgHelp() {
     TDbgHelp dbgHelp;
-    const HMODULE library = ::LoadLibraryExW(L"dbghelp.dll", nullptr, LOAD_LIBRARY_SEARCH_SYSTEM32);
+    const HMODULE library = LoadSystemLibrary(L"dbghelp.dll");
     if (!library) return dbgHelp;
     const bool complete = FindFunction(library, "SymSetOptions", dbgHelp.SetOptions) &&
                           FindFunction(library, "SymInitializeW", dbgHelp.Initialize) &&

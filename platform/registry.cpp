@@ -206,6 +206,12 @@ bool TReg::IsKey(HKEY RootKey, const std::wstring& Key) {
     return static_cast<bool>(OpenKey(RootKey, KeyPath(Key), kQueryAccess));
 }
 
+bool TReg::ValueExists(HKEY RootKey, const std::wstring& Key, const std::wstring& Name) {
+    const UniqueHKey opened = OpenForReading(RootKey, Key);
+    return opened &&
+           ::RegQueryValueExW(opened.get(), Name.c_str(), nullptr, nullptr, nullptr, nullptr) == ERROR_SUCCESS;
+}
+
 TRegReader::TRegReader(HKEY RootKey, const std::wstring& Key) : FKey(OpenForReading(RootKey, Key)) {}
 
 TRegReader::~TRegReader() = default;

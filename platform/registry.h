@@ -26,6 +26,8 @@ public:
 
     // The key can be opened for querying.
     static bool IsKey(HKEY RootKey, const std::wstring& Key);
+    // The key can be opened and holds a value Name, of any type.
+    static bool ValueExists(HKEY RootKey, const std::wstring& Key, const std::wstring& Name);
 
     // A REG_BINARY, REG_NONE or resource-list value; empty on any failure.
     static TBytes ReadBinary(HKEY RootKey, const std::wstring& Key, const std::wstring& Name);

@@ -590,13 +590,27 @@ TEST(SwitchingTaskWine, ATaskThatDoesNotExistIsNoError) {
 
 // SetAutorunState picks the switch by From in any letter case, and hands on
 // the version and the scheduler it is given.
+TEST_F(SwitchingTest, AnEntryRemovedSinceItWasListedIsGivenNoState) {
+    // Removed by another program after the list showed it: a state value
+    // written now would stay behind and switch off a later entry of the
+    // same name.
+    const std::wstring runName = Name(L"GoneRun");
+    const std::wstring fileName = Name(L"GoneFile", L".lnk");
+    for (const bool enable : {false, true}) {
+        SetRunValueState(L"HKCU\\" + kRunKey + L"\\" + runName, enable, kWindows10);
+        SetStartupFileState(User + L"\\" + fileName, enable, kWindows10);
+    }
+    EXPECT_FALSE(ValueExists(HKEY_CURRENT_USER, kApprovedRunKey, runName));
+    EXPECT_FALSE(ValueExists(HKEY_CURRENT_USER, kApprovedStartupFolderKey, fileName));
+}
+
 TEST_F(SwitchingTest, FromPicksTheSwitchIgnoringCase) {
     TFakeScheduler scheduler;
     scheduler.Tasks = {{L"Backup", true, false}};
     const TSwitchContext context{kWindows10, [&] { return scheduler.NewService(); }};
 
     const std::wstring fileName = Name(L"Pick", L".lnk");
-    const std::wstring filePath = User + L"\\" + fileName;
+    const std::wstring filePath = AddFile(User, fileName);
     const std::wstring runName = Name(L"PickRun");
     const std::wstring runTarget = L"HKCU\\" + kRunKey + L"\\" + runName;
     TReg::WriteString(HKEY_CURRENT_USER, kRunKey, runName, L"C:\\tool.exe");

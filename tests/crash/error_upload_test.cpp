@@ -27,6 +27,9 @@ TEST(ErrorUpload, OnlyADirectTwoHundredAnswerCountsAsSent) {
         {"404", {{{"kind", "reply"}, {"status", 404}}}, false},
         // A redirected POST would arrive as a GET without the report.
         {"redirect", {{{"kind", "redirect"}, {"location", "/taken"}}}, false},
+        // Even one that would keep the method and the body is not followed.
+        {"307", {{{"kind", "redirect"}, {"status", 307}, {"location", "/taken"}}}, false},
+        {"308", {{{"kind", "redirect"}, {"status", 308}, {"location", "/taken"}}}, false},
         {"refused", {{{"kind", "refuse"}}}, false},
         {"dropped", {{{"kind", "drop"}}}, false},
     };

@@ -32,13 +32,14 @@ TProcess::~TProcess() {
 
 std::wstring QuillonExe() { return WindowsPathFromEnvironment(L"QUILLON_EXE"); }
 
-TProcess Start(const std::wstring& Exe) {
+TProcess Start(const std::wstring& Exe, const std::wstring& WorkingFolder) {
     std::wstring command = L"\"" + Exe + L"\"";
     STARTUPINFOW startup{};
     startup.cb = sizeof(startup);
     PROCESS_INFORMATION info{};
     TProcess result;
-    if (!::CreateProcessW(Exe.c_str(), command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &info)) {
+    if (!::CreateProcessW(Exe.c_str(), command.data(), nullptr, nullptr, FALSE, 0, nullptr,
+                          WorkingFolder.empty() ? nullptr : WorkingFolder.c_str(), &startup, &info)) {
         ADD_FAILURE() << "CreateProcessW failed: " << ::GetLastError();
         return result;
     }

@@ -28,7 +28,8 @@ std::wstring QuillonExe();
 
 // Starts Exe without arguments; an empty process (and a test failure) when
 // it cannot be started.
-TProcess Start(const std::wstring& Exe);
+// WorkingFolder is its current folder; the test's own when empty.
+TProcess Start(const std::wstring& Exe, const std::wstring& WorkingFolder = {});
 
 // The main windows of one process (ProcessId 0: of every process).
 struct TWindowSearch {

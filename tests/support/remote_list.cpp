@@ -70,6 +70,17 @@ std::wstring TRemoteList::Text(int Row, int Column) const {
     return text;
 }
 
+int TRemoteList::Image(int Row) const {
+    if (!FRemote) return -1;
+    LVITEMW item{};
+    item.mask = LVIF_IMAGE;
+    item.iItem = Row;
+    if (!::WriteProcessMemory(FProcess.get(), FRemote, &item, sizeof item, nullptr)) return -1;
+    if (!::SendMessageW(FList, LVM_GETITEMW, 0, reinterpret_cast<LPARAM>(FRemote))) return -1;
+    if (!::ReadProcessMemory(FProcess.get(), FRemote, &item, sizeof item, nullptr)) return -1;
+    return item.iImage;
+}
+
 std::vector<TRow> TRemoteList::Rows() const {
     std::vector<TRow> rows;
     const int count = Count();

@@ -35,6 +35,9 @@ public:
 
     [[nodiscard]] int Count() const;
     [[nodiscard]] std::wstring Text(int Row, int Column) const;
+    // The index of the row's picture in the list's images; -1 when it
+    // cannot be read.
+    [[nodiscard]] int Image(int Row) const;
     [[nodiscard]] std::vector<TRow> Rows() const;
     // The first row whose name is Name; -1 when none.
     [[nodiscard]] int Find(const std::wstring& Name) const;
