@@ -16,6 +16,7 @@ mkdir -p "$(dirname "$out")"
 out=$(realpath "$out")
 
 export WINEPREFIX="$(dirname "$exe")/shot-prefix-$dpi-${lang%%.*}" WINEDEBUG=-all LANG="$lang" LC_ALL="$lang"
+"$(dirname "$0")/drop-stale-prefix.sh" "$WINEPREFIX"
 mkdir -p "$WINEPREFIX"
 
 display=99

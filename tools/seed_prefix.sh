@@ -2,8 +2,8 @@
 # Seeds a Wine prefix, once, with sample start-up entries of every kind the
 # program lists under Wine, so that its list looks like a user's:
 #   seed_prefix.sh PREFIX SAMPLES_DIR
-# SAMPLES_DIR holds the sample programs (tools/samples, built with the x64
-# preset). The entries:
+# SAMPLES_DIR holds the sample programs (tools/samples, built with the
+# tests). The entries:
 #   Run values       HKLM "Contoso Notes", HKCU "Fabrikam Sync", the 32-bit
 #                    key's "Northwind Updater"
 #   start-up files   "Tailspin Tray.exe" (all users), "Woodgrove Reminder.exe"
@@ -20,6 +20,7 @@ prefix=$1
 samples=$(realpath "$2")
 export WINEPREFIX=$prefix WINEDEBUG=-all
 marker=$prefix/.quillon-samples
+"$(dirname "$0")/drop-stale-prefix.sh" "$prefix"
 [ -f "$marker" ] && exit 0
 mkdir -p "$prefix"
 wineboot </dev/null >/dev/null 2>&1
@@ -29,7 +30,9 @@ put() {  # put SAMPLE PATH-IN-DRIVE-C
   mkdir -p "$(dirname "$drive/$2")"
   cp "$samples/$1.exe" "$drive/$2"
 }
-reg() { wine reg add "$@" /f </dev/null >/dev/null 2>&1; }
+# The 64-bit view, whatever reg.exe runs: the 32-bit key is named by its
+# Wow6432Node path below.
+reg() { wine reg add "$@" /reg:64 /f </dev/null >/dev/null 2>&1; }
 unix_path() { winepath -u "$(wine cmd /c "echo $1" </dev/null 2>/dev/null | tr -d '\r')" 2>/dev/null; }
 
 put ContosoNotes "Program Files/Contoso/Notes/ContosoNotes.exe"

@@ -8,6 +8,7 @@
 export WINEDEBUG="${WINEDEBUG:--all}"
 case "$1" in
   start)
+    "$(dirname "$0")/drop-stale-prefix.sh" "$WINEPREFIX"
     mkdir -p "$WINEPREFIX"
     wineserver -p </dev/null >/dev/null 2>&1
     wineboot </dev/null >/dev/null 2>&1 || exit 1

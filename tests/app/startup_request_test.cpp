@@ -26,7 +26,7 @@ HWND ListOf(HWND Main) {
     HWND found = nullptr;
     ::EnumChildWindows(
         Main,
-        [](HWND Child, LPARAM Param) -> BOOL {
+        [](HWND Child, LPARAM Param) CALLBACK -> BOOL {
             wchar_t name[64]{};
             ::GetClassNameW(Child, name, 64);
             if (std::wstring(name) != WC_LISTVIEWW) return TRUE;

@@ -71,7 +71,7 @@ TEST(ErrorBox, ShowsTheErrorWithOneCloseButtonAndReturnsWhenClosed) {
 // program would.
 TEST(ErrorReportChild, DISABLED_WindowProcedureFails) {
     InstallCrashHandlers();
-    const auto proc = [](HWND Wnd, UINT Message, WPARAM WParam, LPARAM LParam) -> LRESULT {
+    const auto proc = [](HWND Wnd, UINT Message, WPARAM WParam, LPARAM LParam) CALLBACK -> LRESULT {
         if (Message == WM_APP) RunGuarded([] { throw std::logic_error("The row index is out of range"); });
         return ::DefWindowProcW(Wnd, Message, WParam, LParam);
     };

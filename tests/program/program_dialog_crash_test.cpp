@@ -29,7 +29,7 @@ HWND UpdateDialogOf(DWORD ProcessId) {
         HWND Found = nullptr;
     } search{ProcessId};
     ::EnumWindows(
-        [](HWND Wnd, LPARAM Param) -> BOOL {
+        [](HWND Wnd, LPARAM Param) CALLBACK -> BOOL {
             auto& s = *reinterpret_cast<TSearch*>(Param);
             DWORD owner = 0;
             ::GetWindowThreadProcessId(Wnd, &owner);

@@ -34,7 +34,7 @@ HWND ShownWindowOfClass(DWORD ProcessId, const std::wstring& ClassName, const st
         HWND Found = nullptr;
     } search{ProcessId, ClassName, NotTitled};
     ::EnumWindows(
-        [](HWND Wnd, LPARAM Param) -> BOOL {
+        [](HWND Wnd, LPARAM Param) CALLBACK -> BOOL {
             auto& s = *reinterpret_cast<TSearch*>(Param);
             DWORD owner = 0;
             ::GetWindowThreadProcessId(Wnd, &owner);

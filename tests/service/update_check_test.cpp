@@ -162,7 +162,7 @@ TEST_F(UpdateCheckTest, ReturnsAtOnceAndTheThreadKeepsHandlingMessagesWhileTheWo
                      {{{"kind", "delay"}, {"delay_ms", 1500}, {"then", {{"kind", "reply"}, {"body", "{}"}}}}}}}}});
     static int ticks = 0;
     ticks = 0;
-    const UINT_PTR timer = ::SetTimer(nullptr, 0, 20, [](HWND, UINT, UINT_PTR, DWORD) { ++ticks; });
+    const UINT_PTR timer = ::SetTimer(nullptr, 0, 20, [](HWND, UINT, UINT_PTR, DWORD) CALLBACK { ++ticks; });
     int ticksAtReply = -1;
     const TUpdateCheck check = CheckUpdate(
         Endpoint(),

@@ -31,7 +31,7 @@ inline std::vector<HWND> Boxes(DWORD ProcessId) {
         DWORD ProcessId;
         std::vector<HWND> Found;
     } search{ProcessId, {}};
-    const auto match = [](HWND Wnd, LPARAM Param) -> BOOL {
+    const auto match = [](HWND Wnd, LPARAM Param) CALLBACK -> BOOL {
         auto& s = *reinterpret_cast<TSearch*>(Param);
         DWORD owner = 0;
         ::GetWindowThreadProcessId(Wnd, &owner);
@@ -62,7 +62,7 @@ inline std::vector<HWND> ChildWindows(HWND Parent) {
     std::vector<HWND> children;
     ::EnumChildWindows(
         Parent,
-        [](HWND Wnd, LPARAM Param) -> BOOL {
+        [](HWND Wnd, LPARAM Param) CALLBACK -> BOOL {
             reinterpret_cast<std::vector<HWND>*>(Param)->push_back(Wnd);
             return TRUE;
         },

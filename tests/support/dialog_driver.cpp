@@ -13,7 +13,7 @@ HWND FindDialog() {
     HWND found = nullptr;
     ::EnumThreadWindows(
         ::GetCurrentThreadId(),
-        [](HWND Wnd, LPARAM Param) -> BOOL {
+        [](HWND Wnd, LPARAM Param) CALLBACK -> BOOL {
             wchar_t name[64]{};
             ::GetClassNameW(Wnd, name, 64);
             if (std::wstring(name) != kUpdateDialogClass || !::IsWindowVisible(Wnd)) return TRUE;

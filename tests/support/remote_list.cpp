@@ -23,7 +23,7 @@ TQuillonControls ControlsOf(HWND Main) {
     TQuillonControls controls;
     ::EnumChildWindows(
         Main,
-        [](HWND Child, LPARAM Param) -> BOOL {
+        [](HWND Child, LPARAM Param) CALLBACK -> BOOL {
             auto& found = *reinterpret_cast<TQuillonControls*>(Param);
             const std::wstring name = ClassOf(Child);
             const LONG_PTR type = ::GetWindowLongPtrW(Child, GWL_STYLE) & BS_TYPEMASK;
