@@ -49,7 +49,11 @@ void TFrmQuillon::Show(int CmdShow) {
     // The list is filled at once with the built-in filter lists: the user
     // came to see it, and the service may be slow or out of reach. Before
     // the first paint, so that it already shows the rows.
-    FFrmAutorun->LoadAutorun();
+    if (std::optional<TCollected> first = FFirstInventory.Take()) {
+        FFrmAutorun->LoadAutorun(*std::move(first));
+    } else {
+        FFrmAutorun->LoadAutorun();
+    }
     ::UpdateWindow(Handle());
 }
 

@@ -4,6 +4,7 @@
 
 #include "app/logo.h"
 #include "app/main_layout.h"
+#include "autorun/background_collection.h"
 #include "platform/controls/tool_bar.h"
 #include "platform/ui_fonts.h"
 #include "platform/unique_handle.h"
@@ -62,6 +63,8 @@ private:
     // list rebuilt with them.
     void ServiceReply(bool Close, const std::wstring& Reply);
 
+    // First: it gathers the first inventory while the rest is made.
+    TBackgroundCollection FFirstInventory;
     UINT FDpi = 96;
     TUiFonts FFonts;
     TPalette FPalette;

@@ -2,6 +2,7 @@
 
 #include "platform/http_async.h"
 #include "platform/unique_handle.h"
+#include "platform/winhttp_library.h"
 
 #include <winhttp.h>
 
@@ -14,17 +15,19 @@ namespace {
 struct TInternetTraits {
     using Handle = HINTERNET;
     static Handle Empty() noexcept { return nullptr; }
-    static void Close(Handle h) noexcept { ::WinHttpCloseHandle(h); }
+    static void Close(Handle h) noexcept { WinHttp()->CloseHandle(h); }
 };
 using UniqueInternet = UniqueHandle<TInternetTraits>;
 
 std::optional<THttpTarget> SplitUrl(const std::wstring& Url) {
+    // Without the library no request can be sent; no target is made either.
+    if (!WinHttp()) return std::nullopt;
     URL_COMPONENTS parts{};
     parts.dwStructSize = sizeof parts;
     parts.dwHostNameLength = static_cast<DWORD>(-1);
     parts.dwUrlPathLength = static_cast<DWORD>(-1);
     parts.dwExtraInfoLength = static_cast<DWORD>(-1);
-    if (!::WinHttpCrackUrl(Url.c_str(), static_cast<DWORD>(Url.size()), 0, &parts)) return std::nullopt;
+    if (!WinHttp()->CrackUrl(Url.c_str(), static_cast<DWORD>(Url.size()), 0, &parts)) return std::nullopt;
     if (parts.nScheme != INTERNET_SCHEME_HTTP && parts.nScheme != INTERNET_SCHEME_HTTPS) return std::nullopt;
     THttpTarget split;
     split.Host.assign(parts.lpszHostName, parts.dwHostNameLength);
@@ -37,7 +40,7 @@ std::optional<THttpTarget> SplitUrl(const std::wstring& Url) {
 }
 
 bool SetDword(HINTERNET Handle, DWORD Option, DWORD Value) {
-    return ::WinHttpSetOption(Handle, Option, &Value, sizeof Value) != FALSE;
+    return WinHttp()->SetOption(Handle, Option, &Value, sizeof Value) != FALSE;
 }
 
 // A limit WinHTTP does not take is not a limit: the request is then not
@@ -55,9 +58,9 @@ bool LimitRedirects(HINTERNET Request, DWORD MaxRedirects) {
 // does not, for a request).
 std::wstring RequestUrl(HINTERNET Request) {
     DWORD bytes = 0;
-    ::WinHttpQueryOption(Request, WINHTTP_OPTION_URL, nullptr, &bytes);
+    WinHttp()->QueryOption(Request, WINHTTP_OPTION_URL, nullptr, &bytes);
     std::wstring url(bytes / sizeof(wchar_t), L'\0');
-    if (url.empty() || !::WinHttpQueryOption(Request, WINHTTP_OPTION_URL, url.data(), &bytes)) return {};
+    if (url.empty() || !WinHttp()->QueryOption(Request, WINHTTP_OPTION_URL, url.data(), &bytes)) return {};
     url.resize(::wcsnlen(url.c_str(), bytes / sizeof(wchar_t)));
     return url;
 }
@@ -85,13 +88,13 @@ bool ReadBody(HINTERNET Request, THttpExchange& Exchange, const THttpOptions& Op
     for (;;) {
         const std::size_t room = Options.MaxBodyBytes - Exchange.BodySize();
         if (room == 0) return true;
-        if (!::WinHttpQueryDataAvailable(Request, nullptr)) return false;
+        if (!WinHttp()->QueryDataAvailable(Request, nullptr)) return false;
         const std::optional<THttpCompletion> came =
             Exchange.Await(WINHTTP_CALLBACK_STATUS_DATA_AVAILABLE, Deadline, Options.Cancel);
         if (!came) return false;
         if (came->Bytes == 0) return true;
         const auto want = static_cast<DWORD>(std::min<std::size_t>({room, came->Bytes, THttpExchange::kChunkBytes}));
-        if (!::WinHttpReadData(Request, Exchange.Chunk(), want, nullptr)) return false;
+        if (!WinHttp()->ReadData(Request, Exchange.Chunk(), want, nullptr)) return false;
         const std::optional<THttpCompletion> read =
             Exchange.Await(WINHTTP_CALLBACK_STATUS_READ_COMPLETE, Deadline, Options.Cancel);
         if (!read) return false;
@@ -121,33 +124,34 @@ std::optional<THttpResponse> HttpRequest(const wchar_t* Verb, const std::wstring
 
 std::optional<THttpResponse> HttpRequest(const wchar_t* Verb, const THttpTarget& Target, std::string_view Body,
                                          const THttpOptions& Options) {
+    if (!WinHttp()) return std::nullopt;
     const THttpDeadline deadline(Options.DeadlineMs);
     // Asynchronous: a synchronous request blocked in a read cannot be
     // interrupted, not even by closing its handle, so neither a deadline nor
     // a cancel could end it. No agent name: the request carries no
     // User-Agent of ours.
-    const UniqueInternet session(::WinHttpOpen(nullptr, WINHTTP_ACCESS_TYPE_DEFAULT_PROXY, WINHTTP_NO_PROXY_NAME,
-                                               WINHTTP_NO_PROXY_BYPASS, WINHTTP_FLAG_ASYNC));
+    const UniqueInternet session(WinHttp()->Open(nullptr, WINHTTP_ACCESS_TYPE_DEFAULT_PROXY, WINHTTP_NO_PROXY_NAME,
+                                                 WINHTTP_NO_PROXY_BYPASS, WINHTTP_FLAG_ASYNC));
     if (!session) return std::nullopt;
     const int timeout = static_cast<int>(Options.TimeoutMs);
-    ::WinHttpSetTimeouts(session.get(), 0, timeout, timeout, timeout);
-    const UniqueInternet connection(::WinHttpConnect(session.get(), Target.Host.c_str(), Target.Port, 0));
+    WinHttp()->SetTimeouts(session.get(), 0, timeout, timeout, timeout);
+    const UniqueInternet connection(WinHttp()->Connect(session.get(), Target.Host.c_str(), Target.Port, 0));
     if (!connection) return std::nullopt;
     // Outlives the request handle on every path; WinHTTP holds its own
     // reference for whatever still completes after the caller has left.
     const THttpExchange::TRef exchange = THttpExchange::Make(Body);
     if (!exchange) return std::nullopt;
-    const UniqueInternet request(::WinHttpOpenRequest(connection.get(), Verb, Target.PathAndQuery.c_str(), nullptr,
-                                                      WINHTTP_NO_REFERER, WINHTTP_DEFAULT_ACCEPT_TYPES,
-                                                      Target.Secure ? WINHTTP_FLAG_SECURE : 0));
+    const UniqueInternet request(WinHttp()->OpenRequest(connection.get(), Verb, Target.PathAndQuery.c_str(), nullptr,
+                                                        WINHTTP_NO_REFERER, WINHTTP_DEFAULT_ACCEPT_TYPES,
+                                                        Target.Secure ? WINHTTP_FLAG_SECURE : 0));
     if (!request) return std::nullopt;
     if (!exchange->Attach(request.get())) return std::nullopt;
     if (!LimitRedirects(request.get(), Options.MaxRedirects)) return std::nullopt;
 
     // One call adds them all, in order.
     if (!Target.HeaderBlock.empty() &&
-        !::WinHttpAddRequestHeaders(request.get(), Target.HeaderBlock.c_str(),
-                                    static_cast<DWORD>(Target.HeaderBlock.size()), WINHTTP_ADDREQ_FLAG_ADD)) {
+        !WinHttp()->AddRequestHeaders(request.get(), Target.HeaderBlock.c_str(),
+                                      static_cast<DWORD>(Target.HeaderBlock.size()), WINHTTP_ADDREQ_FLAG_ADD)) {
         return std::nullopt;
     }
     const std::wstring askedUrl = RequestUrl(request.get());
@@ -158,16 +162,16 @@ std::optional<THttpResponse> HttpRequest(const wchar_t* Verb, const THttpTarget&
     void* data = sent.empty() ? WINHTTP_NO_REQUEST_DATA : const_cast<char*>(sent.data());
     const auto size = static_cast<DWORD>(sent.size());
     const auto context = reinterpret_cast<DWORD_PTR>(exchange.get());
-    if (!::WinHttpSendRequest(request.get(), WINHTTP_NO_ADDITIONAL_HEADERS, 0, data, size, size, context))
+    if (!WinHttp()->SendRequest(request.get(), WINHTTP_NO_ADDITIONAL_HEADERS, 0, data, size, size, context))
         return std::nullopt;
     if (!exchange->Await(WINHTTP_CALLBACK_STATUS_SENDREQUEST_COMPLETE, deadline, Options.Cancel)) return std::nullopt;
-    if (!::WinHttpReceiveResponse(request.get(), nullptr)) return std::nullopt;
+    if (!WinHttp()->ReceiveResponse(request.get(), nullptr)) return std::nullopt;
     if (!exchange->Await(WINHTTP_CALLBACK_STATUS_HEADERS_AVAILABLE, deadline, Options.Cancel)) return std::nullopt;
 
     THttpResponse response;
     DWORD statusSize = sizeof response.Status;
-    ::WinHttpQueryHeaders(request.get(), WINHTTP_QUERY_STATUS_CODE | WINHTTP_QUERY_FLAG_NUMBER,
-                          WINHTTP_HEADER_NAME_BY_INDEX, &response.Status, &statusSize, WINHTTP_NO_HEADER_INDEX);
+    WinHttp()->QueryHeaders(request.get(), WINHTTP_QUERY_STATUS_CODE | WINHTTP_QUERY_FLAG_NUMBER,
+                            WINHTTP_HEADER_NAME_BY_INDEX, &response.Status, &statusSize, WINHTTP_NO_HEADER_INDEX);
     response.Redirected = AnsweredElsewhere(request.get(), askedUrl, *exchange);
     if (!ReadBody(request.get(), *exchange, Options, deadline)) return std::nullopt;
     response.Body = exchange->TakeBody();

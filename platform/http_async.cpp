@@ -1,5 +1,7 @@
 #include "platform/http_async.h"
 
+#include "platform/winhttp_library.h"
+
 namespace quillon {
 
 THttpDeadline::THttpDeadline(DWORD Ms) : FEnd(::GetTickCount64() + Ms), FInfinite(Ms == INFINITE) {}
@@ -22,13 +24,13 @@ THttpExchange::TRef THttpExchange::Make(std::string_view RequestBody) {
 
 bool THttpExchange::Attach(HINTERNET Request) {
     auto context = reinterpret_cast<DWORD_PTR>(this);
-    if (!::WinHttpSetOption(Request, WINHTTP_OPTION_CONTEXT_VALUE, &context, sizeof context)) return false;
+    if (!WinHttp()->SetOption(Request, WINHTTP_OPTION_CONTEXT_VALUE, &context, sizeof context)) return false;
     // Taken before the callback is in place: the request's closing, which
     // drops it, can only be reported from then on.
     AddRef();
     const DWORD notify =
         WINHTTP_CALLBACK_FLAG_ALL_COMPLETIONS | WINHTTP_CALLBACK_FLAG_HANDLES | WINHTTP_CALLBACK_FLAG_REDIRECT;
-    if (::WinHttpSetStatusCallback(Request, &OnStatus, notify, 0) == WINHTTP_INVALID_STATUS_CALLBACK) {
+    if (WinHttp()->SetStatusCallback(Request, &OnStatus, notify, 0) == WINHTTP_INVALID_STATUS_CALLBACK) {
         Release();
         return false;
     }

@@ -114,6 +114,8 @@ void TFrmAutorun::SetFilterLists(const TFilterList& FileWhite, const TFilterList
 
 void TFrmAutorun::LoadAutorun() { Refresh(SelectedItem(), TTell::Always); }
 
+void TFrmAutorun::LoadAutorun(TCollected Collected) { Refresh(SelectedItem(), TTell::Always, std::move(Collected)); }
+
 void TFrmAutorun::ReloadKeepingSelection() {
     std::optional<TAutorunItem> selected = SelectedItem();
     FRows.clear();
@@ -126,7 +128,7 @@ std::optional<TAutorunItem> TFrmAutorun::SelectedItem() const {
     return std::nullopt;
 }
 
-void TFrmAutorun::Refresh(std::optional<TAutorunItem> Selected, TTell Tell) {
+void TFrmAutorun::Refresh(std::optional<TAutorunItem> Selected, TTell Tell, std::optional<TCollected> Collected) {
     // A message taken during a wait inside a refresh (the service's reply,
     // a box's message loop) can ask for another: it runs once this one is
     // done, never inside it.
@@ -140,7 +142,7 @@ void TFrmAutorun::Refresh(std::optional<TAutorunItem> Selected, TTell Tell) {
         const auto refreshed = ScopeExit([this] { FRefreshing = false; });
         for (;;) {
             FRefreshAgain = false;
-            failure = RefreshOnce(Selected);
+            failure = RefreshOnce(Selected, Collected);
             if (!FRefreshAgain) break;
             Selected = SelectedItem();
         }
@@ -156,8 +158,16 @@ void TFrmAutorun::Refresh(std::optional<TAutorunItem> Selected, TTell Tell) {
     TellUser(Handle(), *failure);
 }
 
-std::optional<TAppError> TFrmAutorun::RefreshOnce(const std::optional<TAutorunItem>& Selected) {
-    std::optional<TAppError> failure = CollectAutoruns(AutorunList);
+std::optional<TAppError> TFrmAutorun::RefreshOnce(const std::optional<TAutorunItem>& Selected,
+                                                  std::optional<TCollected>& Collected) {
+    std::optional<TAppError> failure;
+    if (Collected) {
+        AutorunList = std::move(Collected->List);
+        failure = std::move(Collected->Failure);
+        Collected.reset();
+    } else {
+        failure = CollectAutoruns(AutorunList);
+    }
     FDetails.BeginRefresh();
     RefreshRows(FRows, AutorunList, FChkAllList->Checked(), FFilters);
     RowsChanged();

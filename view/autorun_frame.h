@@ -5,6 +5,7 @@
 // refresh works with.
 
 #include "autorun/autorun_info.h"
+#include "autorun/background_collection.h"
 #include "platform/errors.h"
 #include "platform/controls/button.h"
 #include "platform/controls/check_box.h"
@@ -57,6 +58,10 @@ public:
     // told to the user in one box, once the rows show what the other
     // sources found.
     void LoadAutorun();
+    // The same with an inventory gathered beforehand (the first one of the
+    // run, gathered while the window was made); a refresh asked for
+    // meanwhile gathers its own.
+    void LoadAutorun(TCollected Collected);
     // Rebuilds the rows from empty, so the filter lists apply to every
     // entry anew (the service has added to them); the selected entry stays
     // selected where it stands then. Nobody asked for this refresh, so a
@@ -107,8 +112,9 @@ private:
     // the last refresh.
     enum class TTell { Always, WhenNew };
     // Refreshes, and then selects Selected's row where it stands.
-    void Refresh(std::optional<TAutorunItem> Selected, TTell Tell);
-    [[nodiscard]] std::optional<TAppError> RefreshOnce(const std::optional<TAutorunItem>& Selected);
+    void Refresh(std::optional<TAutorunItem> Selected, TTell Tell, std::optional<TCollected> Collected = {});
+    [[nodiscard]] std::optional<TAppError> RefreshOnce(const std::optional<TAutorunItem>& Selected,
+                                                       std::optional<TCollected>& Collected);
 
     UINT FDpi;
     const TUiFonts& FFonts;

@@ -2,6 +2,7 @@
 
 #include "i18n/translation.h"
 #include "platform/files.h"
+#include "platform/module_function.h"
 #include "platform/utf8.h"
 
 #include <commdlg.h>
@@ -39,7 +40,12 @@ std::optional<std::wstring> AskExportFileName(HWND Owner) {
     dialog.lpstrTitle = title.c_str();
     dialog.lpstrDefExt = L"txt";
     dialog.Flags = OFN_EXPLORER | OFN_OVERWRITEPROMPT | OFN_HIDEREADONLY | OFN_ENABLESIZING | OFN_PATHMUSTEXIST;
-    if (!::GetSaveFileNameW(&dialog)) return std::nullopt;
+    // The dialog's library is loaded the first time it is asked for: at
+    // start it would only lengthen the wait for the list.
+    static const HMODULE library = LoadSystemLibrary(L"comdlg32.dll");
+    decltype(&::GetSaveFileNameW) getSaveFileName = nullptr;
+    if (!library || !FindFunction(library, "GetSaveFileNameW", getSaveFileName)) return std::nullopt;
+    if (!getSaveFileName(&dialog)) return std::nullopt;
     file.resize(file.find(L'\0'));
     return file;
 }

@@ -1,4 +1,5 @@
 // The whole inventory: its sources' order and how a failing source ends it.
+#include "autorun/background_collection.h"
 #include "autorun/collect.h"
 #include "platform/errors.h"
 #include "platform/folders.h"
@@ -93,6 +94,23 @@ TEST(CollectAutoruns, GathersTheFourSourcesInOrderFromTheRealSystem) {
     }
     // Wine's task collection lists nothing, so the tasks have no place here.
     EXPECT_EQ(ranks, (std::vector<int>{0, 1, 3})) << "start-up files, then Run values, then services, each once";
+}
+
+TEST(BackgroundCollection, GivesWhatCollectAutorunsGivesOnceAndOnlyOnce) {
+    InitFolderVariables();
+    const TSourcesWithEntries entries;
+    ASSERT_TRUE(entries.Made());
+    TBackgroundCollection background;
+    std::optional<TCollected> collected = background.Take();
+    ASSERT_TRUE(collected);
+    TAutorunList direct;
+    EXPECT_EQ(CollectAutoruns(direct).has_value(), collected->Failure.has_value());
+    std::vector<std::wstring> expected;
+    for (const TAutorunInfo& entry : direct) expected.push_back(entry.From + L"|" + entry.Target);
+    std::vector<std::wstring> got;
+    for (const TAutorunInfo& entry : collected->List) got.push_back(entry.From + L"|" + entry.Target);
+    EXPECT_EQ(got, expected) << "the same entries, in the sources' order";
+    EXPECT_FALSE(background.Take()) << "handed over once";
 }
 
 TEST(KindFromText, ThreeTagsInAnyCaseAndEveryOtherTextIsARunValue) {

@@ -1,10 +1,11 @@
-// From the service's answer to a filled list: how much the start-up
-// request's hand-over, the reply step and the merge of the list extensions
-// add to the refresh itself, in a prefix whose caches were warmed by a
-// refresh first. Fifteen rounds, each measuring both on fresh main windows:
+// From the service's answer to the list rebuilt with its additions: how
+// much the start-up request's hand-over, the reply step and the merge of the
+// list extensions add to the refresh itself, in a prefix whose caches were
+// warmed by a refresh first. Fifteen rounds, each measuring both on fresh
+// main windows (whose list is filled as they show):
 //   refresh alone  LoadAutorun, until the list is drawn
 //   main road      from the moment the endpoint stub has sent its answer to
-//                  the list drawn with every row
+//                  the list drawn without the Run value the answer hides
 // A refresh under Wine varies by tens of per cent from one call to the next,
 // so each round is printed and the medians are compared: the ratio is main
 // road / refresh alone. Needs the endpoint stub on this build's port
@@ -13,6 +14,8 @@
 #include "i18n/translation.h"
 #include "platform/folders.h"
 #include "platform/gdiplus_session.h"
+#include "platform/registry.h"
+#include "platform/scope_exit.h"
 #include "tests/support/endpoint_stub.h"
 #include "tools/bench/bare_enumeration.h"
 
@@ -38,10 +41,20 @@ double UnixSeconds() {
     return static_cast<double>(ticks - 116444736000000000ULL) / 1e7;
 }
 
-// Until the window's list has rows: the reply arrived and was handled.
-bool WaitForRows(TFrmQuillon& Form) {
+// A Run value of the bench's that the answer hides.
+constexpr wchar_t kHiddenByReply[] = L"ContosoBenchHiddenByReply";
+
+bool ShowsHidden(TFrmQuillon& Form) {
+    const std::vector<TAutorunItem>& rows = Form.FrmAutorun().Rows();
+    return std::any_of(rows.begin(), rows.end(),
+                       [](const TAutorunItem& Row) { return Row.Target.ends_with(kHiddenByReply); });
+}
+
+// Until the window's list no longer shows the value the answer hides: the
+// reply arrived and was handled.
+bool WaitForReplyHandled(TFrmQuillon& Form) {
     const auto until = std::chrono::steady_clock::now() + std::chrono::seconds(30);
-    while (Form.FrmAutorun().Rows().empty()) {
+    while (ShowsHidden(Form)) {
         if (std::chrono::steady_clock::now() > until) return false;
         ::MsgWaitForMultipleObjects(0, nullptr, FALSE, 1, QS_ALLINPUT);
         bench::PumpMessages();
@@ -72,18 +85,17 @@ double RefreshAlone(const TEndpointStub& Stub) {
 std::optional<double> MainRoad(const TEndpointStub& Stub) {
     Stub.Reset();
     // As over a network, the answer comes once the window has been drawn.
-    Stub.Script(
-        {{"paths",
-          {{"/api.init.php",
-            {{{"kind", "delay"},
-              {"delay_ms", 500},
-              {"then",
-               {{"kind", "reply"},
-                {"body",
-                 R"({"name_white":["Tailspin Helper"],"file_white":["contoso.exe*"],"name_black":[]})"}}}}}}}}});
+    Stub.Script({{"paths",
+                  {{"/api.init.php",
+                    {{{"kind", "delay"},
+                      {"delay_ms", 500},
+                      {"then",
+                       {{"kind", "reply"},
+                        {"body", R"({"name_white":["ContosoBenchHiddenByReply"],"file_white":["contoso.exe*"],)"
+                                 R"("name_black":[]})"}}}}}}}}});
     TFrmQuillon form;
     form.Show(SW_SHOWNORMAL);
-    if (!WaitForRows(form)) return std::nullopt;
+    if (!ShowsHidden(form) || !WaitForReplyHandled(form)) return std::nullopt;
     ::UpdateWindow(form.FrmAutorun().ListAutorun().Handle());
     const double shown = UnixSeconds();
     const nlohmann::json requests = Stub.RequestsTo("/api.init.php");
@@ -106,6 +118,9 @@ int wmain() {
     TGdiplusSession gdiplus;
 
     const TEndpointStub stub;
+    const wchar_t* const run = L"Software\\Microsoft\\Windows\\CurrentVersion\\Run";
+    TReg::WriteString(HKEY_CURRENT_USER, run, kHiddenByReply, L"C:\\QuillonBench\\hidden.exe");
+    const auto removeValue = ScopeExit([run] { TReg::DeleteValue(HKEY_CURRENT_USER, run, kHiddenByReply); });
     RefreshAlone(stub);  // warms the file system, the version and icon readers
     std::vector<double> alone;
     std::vector<double> road;
