@@ -54,6 +54,7 @@ TProgramEntries::~TProgramEntries() {
         ::SetFileAttributesW(file.c_str(), FILE_ATTRIBUTE_NORMAL);
         ::DeleteFileW(file.c_str());
     }
+    for (const std::wstring& folder : FFolders) ::RemoveDirectoryW(folder.c_str());
     const UniqueServiceHandle manager(::OpenSCManagerW(nullptr, nullptr, SC_MANAGER_ALL_ACCESS));
     for (const std::wstring& name : FServices) {
         const UniqueServiceHandle service(::OpenServiceW(manager.get(), name.c_str(), DELETE));
@@ -109,6 +110,18 @@ std::wstring TProgramEntries::NativeSystemFile(const std::wstring& FileName, con
     if (!::CopyFileW(Source.c_str(), native.c_str(), FALSE)) ADD_FAILURE() << "cannot place " << native.size();
     FFiles.push_back(native);
     return named;
+}
+
+std::wstring TProgramEntries::NativeProgramFile(const std::wstring& Folder, const std::wstring& FileName,
+                                                const std::wstring& Source) {
+    // The program files folder is not redirected for a 32-bit process; only
+    // its own %ProgramFiles% names another folder.
+    const std::wstring folder = ExpandNativeEnvironment(L"%ProgramFiles%") + L"\\" + Folder;
+    if (::CreateDirectoryW(folder.c_str(), nullptr)) FFolders.push_back(folder);
+    const std::wstring file = folder + L"\\" + FileName;
+    if (!::CopyFileW(Source.c_str(), file.c_str(), FALSE)) ADD_FAILURE() << "cannot place the program";
+    FFiles.push_back(file);
+    return L"%ProgramFiles%\\" + Folder + L"\\" + FileName;
 }
 
 std::vector<unsigned char> TProgramEntries::Approved(HKEY Root, const wchar_t* Key, const std::wstring& Name) {

@@ -40,6 +40,11 @@ public:
     // process sees it), named FileName; returns the path a Run value names
     // it by ("C:\Windows\System32\FileName").
     std::wstring NativeSystemFile(const std::wstring& FileName, const std::wstring& Source);
+    // A copy of Source as Folder\FileName in the native program files
+    // folder (the one a 64-bit process calls %ProgramFiles%); returns the
+    // path as an installer writes it, "%ProgramFiles%\Folder\FileName".
+    std::wstring NativeProgramFile(const std::wstring& Folder, const std::wstring& FileName,
+                                   const std::wstring& Source);
 
     // An approved-state value as the program reads it, empty when missing:
     // Key is kApprovedRunKey, kApprovedRun32Key or kApprovedStartupFolderKey.
@@ -51,6 +56,7 @@ private:
     std::vector<std::pair<TRunKey, std::wstring>> FRunValues;
     std::vector<std::pair<bool, std::wstring>> FStartupFiles;  // (common, file name)
     std::vector<std::wstring> FFiles;
+    std::vector<std::wstring> FFolders;
     std::vector<std::wstring> FServices;
 };
 

@@ -82,27 +82,50 @@ TEST(ProgramList, EveryKindInOrderAndWhatTheListsHideLeftOut) {
     EXPECT_EQ(quillon.Close(), 0u);
 }
 
-TEST(ProgramList, AProgramThatOnlyTheNativeSystemFolderHoldsIsNamedAndPicturedAsANativeProgramSeesIt) {
+// How many rows show Name.
+int RowsNamed(const test::TRemoteList& List, const std::wstring& Name) {
+    int count = 0;
+    for (const TRow& row : List.Rows()) count += row.first == Name ? 1 : 0;
+    return count;
+}
+
+TEST(ProgramList, ProgramsWhereOnlyANativeProgramLooksAreNamedAndPicturedAsANativeProgramSeesThem) {
+    // A 32-bit program is shown another System32 and another %ProgramFiles%
+    // than the native ones that Run values and shortcuts mean.
     const std::wstring fixture = test::WindowsPathFromEnvironment(L"QUILLON_FIXTURE_APP64");
     ASSERT_FALSE(fixture.empty()) << "QUILLON_FIXTURE_APP64 names a 64-bit program with a version block and icons";
     const test::TEndpointStub stub;
     stub.Reply("{}");
+    const auto tagged = &TProgramEntries::Tagged;
     TProgramEntries entries;
-    const std::wstring program = entries.NativeSystemFile(TProgramEntries::Tagged(L"qlnnative") + L".exe", fixture);
-    entries.RunValue(TRunKey::Machine, TProgramEntries::Tagged(L"QlnNativeRun"), L"\"" + program + L"\" /tray");
-    const std::wstring link = TProgramEntries::Tagged(L"QlnNativeLink");
-    entries.StartupShortcut(false, link + L".lnk", program);
+    const std::wstring system = entries.NativeSystemFile(tagged(L"qlnnative") + L".exe", fixture);
+    const std::wstring programFiles = entries.NativeProgramFile(tagged(L"QlnNative"), L"tool.exe", fixture);
+    entries.RunValue(TRunKey::Machine, tagged(L"QlnNativeRun"), L"\"" + system + L"\" /tray");
+    entries.RunValue(TRunKey::User, tagged(L"QlnProgramFilesRun"), programFiles + L" --tray");
+    const std::wstring systemLink = tagged(L"QlnNativeLink");
+    entries.StartupShortcut(false, systemLink + L".lnk", system);
+    const std::wstring programFilesLink = tagged(L"QlnProgramFilesLink");
+    entries.StartupShortcut(true, programFilesLink + L".lnk", programFiles);
 
     test::TRunningQuillon quillon;
     ASSERT_TRUE(quillon);
     const test::TRemoteList& list = quillon.List();
-    // The Run value shows the program's product name, not its own name.
-    ASSERT_TRUE(WaitFor([&] { return list.Find(L"Quillon Fixture") >= 0 && list.Find(link) >= 0; }))
-        << "rows: " << list.Rows().size();
-    EXPECT_EQ(list.Find(TProgramEntries::Tagged(L"QlnNativeRun")), -1);
-    // Both show the program's own icon, not a picture of the program's.
-    EXPECT_GE(list.Image(list.Find(L"Quillon Fixture")), kFixedImageCount);
-    EXPECT_GE(list.Image(list.Find(link)), kFixedImageCount);
+    // The Run values show the program's product name, not their own names.
+    ASSERT_TRUE(WaitFor([&] {
+        return RowsNamed(list, L"Quillon Fixture") >= 2 && list.Find(systemLink) >= 0 &&
+               list.Find(programFilesLink) >= 0;
+    })) << "rows: "
+        << list.Rows().size();
+    EXPECT_EQ(list.Find(tagged(L"QlnNativeRun")), -1);
+    EXPECT_EQ(list.Find(tagged(L"QlnProgramFilesRun")), -1);
+    // Each shows the program's own icon, not a picture of the list's.
+    for (int row = 0; row < list.Count(); ++row) {
+        if (list.Text(row, 0) == L"Quillon Fixture") {
+            EXPECT_GE(list.Image(row), kFixedImageCount) << row;
+        }
+    }
+    EXPECT_GE(list.Image(list.Find(systemLink)), kFixedImageCount);
+    EXPECT_GE(list.Image(list.Find(programFilesLink)), kFixedImageCount);
     EXPECT_EQ(quillon.Close(), 0u);
 }
 
