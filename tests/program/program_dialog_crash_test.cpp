@@ -23,24 +23,7 @@ using namespace std::chrono_literals;
 using nlohmann::json;
 using test::WaitFor;
 
-HWND UpdateDialogOf(DWORD ProcessId) {
-    struct TSearch {
-        DWORD ProcessId;
-        HWND Found = nullptr;
-    } search{ProcessId};
-    ::EnumWindows(
-        [](HWND Wnd, LPARAM Param) CALLBACK -> BOOL {
-            auto& s = *reinterpret_cast<TSearch*>(Param);
-            DWORD owner = 0;
-            ::GetWindowThreadProcessId(Wnd, &owner);
-            if (owner != s.ProcessId || !::IsWindowVisible(Wnd) || test::ClassName(Wnd) != kUpdateDialogClass)
-                return TRUE;
-            s.Found = Wnd;
-            return FALSE;
-        },
-        reinterpret_cast<LPARAM>(&search));
-    return search.Found;
-}
+HWND UpdateDialogOf(DWORD ProcessId) { return test::ShownWindowOfClass(ProcessId, kUpdateDialogClass); }
 
 TEST(ProgramDialog, AnOfferAsksOnceAndNoLeavesTheProgramRunning) {
     const test::TEndpointStub stub;

@@ -25,28 +25,6 @@ using test::TProgramEntries;
 using test::TRunKey;
 using test::WaitFor;
 
-// A top-level window of the process of one class, shown; null when none.
-HWND ShownWindowOfClass(DWORD ProcessId, const std::wstring& ClassName, const std::wstring& NotTitled = {}) {
-    struct TSearch {
-        DWORD ProcessId;
-        std::wstring ClassName;
-        std::wstring NotTitled;
-        HWND Found = nullptr;
-    } search{ProcessId, ClassName, NotTitled};
-    ::EnumWindows(
-        [](HWND Wnd, LPARAM Param) CALLBACK -> BOOL {
-            auto& s = *reinterpret_cast<TSearch*>(Param);
-            DWORD owner = 0;
-            ::GetWindowThreadProcessId(Wnd, &owner);
-            if (owner != s.ProcessId || !::IsWindowVisible(Wnd) || test::ClassName(Wnd) != s.ClassName) return TRUE;
-            if (!s.NotTitled.empty() && test::TextOf(Wnd) == s.NotTitled) return TRUE;
-            s.Found = Wnd;
-            return FALSE;
-        },
-        reinterpret_cast<LPARAM>(&search));
-    return search.Found;
-}
-
 TEST(ProgramExport, TheMenuSavesTheWholeInventoryByteForByte) {
     const test::TEndpointStub stub;
     stub.Reply("{}");
@@ -65,11 +43,12 @@ TEST(ProgramExport, TheMenuSavesTheWholeInventoryByteForByte) {
     ::PostMessageW(quillon.Controls().List, WM_CONTEXTMENU, reinterpret_cast<WPARAM>(quillon.Controls().List),
                    MAKELPARAM(-1, -1));
     HWND menu = nullptr;
-    ASSERT_TRUE(WaitFor([&] { return (menu = ShownWindowOfClass(quillon.Id(), L"#32768")) != nullptr; }));
+    ASSERT_TRUE(WaitFor([&] { return (menu = test::ShownWindowOfClass(quillon.Id(), L"#32768")) != nullptr; }));
     ::PostMessageW(menu, WM_KEYDOWN, VK_DOWN, 0);
     ::PostMessageW(menu, WM_KEYDOWN, VK_RETURN, 0);
     HWND dialog = nullptr;
-    ASSERT_TRUE(WaitFor([&] { return (dialog = ShownWindowOfClass(quillon.Id(), L"#32770", L"Quillon")) != nullptr; }));
+    ASSERT_TRUE(
+        WaitFor([&] { return (dialog = test::ShownWindowOfClass(quillon.Id(), L"#32770", L"Quillon")) != nullptr; }));
     // The Explorer-style dialog names its file in a combo box, the older
     // one in an edit control.
     for (const int id : {0x47c, 0x480}) {

@@ -84,4 +84,27 @@ inline bool BoxShows(HWND Box, const std::wstring& Start) {
     return false;
 }
 
+// A shown top-level window of process ProcessId of class Class, and not
+// titled NotTitled when that is given; null when there is none.
+inline HWND ShownWindowOfClass(DWORD ProcessId, const std::wstring& Class, const std::wstring& NotTitled = {}) {
+    struct TSearch {
+        DWORD ProcessId;
+        std::wstring ClassName;
+        std::wstring NotTitled;
+        HWND Found = nullptr;
+    } search{ProcessId, Class, NotTitled};
+    ::EnumWindows(
+        [](HWND Wnd, LPARAM Param) CALLBACK -> BOOL {
+            auto& s = *reinterpret_cast<TSearch*>(Param);
+            DWORD owner = 0;
+            ::GetWindowThreadProcessId(Wnd, &owner);
+            if (owner != s.ProcessId || !::IsWindowVisible(Wnd) || ClassName(Wnd) != s.ClassName) return TRUE;
+            if (!s.NotTitled.empty() && TextOf(Wnd) == s.NotTitled) return TRUE;
+            s.Found = Wnd;
+            return FALSE;
+        },
+        reinterpret_cast<LPARAM>(&search));
+    return search.Found;
+}
+
 }  // namespace quillon::test
