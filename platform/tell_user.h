@@ -17,4 +17,9 @@ namespace quillon {
 // is already being told, and two boxes stacked would only confuse.
 void TellUser(HWND Wnd, const TAppError& Error) noexcept;
 
+// For the catch (...) block of a window or control procedure: a TAppError
+// is told (TellUser) and the message answered with 0; anything else is a
+// fault of the program and goes to the crash report (fault_hook.h).
+LRESULT TellOrReportCurrentException(HWND Wnd) noexcept;
+
 }  // namespace quillon

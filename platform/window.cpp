@@ -1,7 +1,6 @@
 #include "platform/window.h"
 
 #include "platform/controls/control.h"
-#include "platform/fault_hook.h"
 #include "platform/tell_user.h"
 
 namespace quillon {
@@ -71,11 +70,8 @@ LRESULT CALLBACK TWindow::WindowProc(HWND Wnd, UINT Msg, WPARAM WParam, LPARAM L
         // What a child control of ours is told about itself goes to its object.
         if (LRESULT reflected = 0; TControl::Reflect(Msg, WParam, LParam, reflected)) return reflected;
         return self->OnMessage(Msg, WParam, LParam);
-    } catch (const TAppError& error) {
-        TellUser(Wnd, error);
-        return 0;
     } catch (...) {
-        ReportCurrentException();
+        return TellOrReportCurrentException(Wnd);
     }
 }
 

@@ -1,6 +1,5 @@
 #include "platform/controls/control.h"
 
-#include "platform/fault_hook.h"
 #include "platform/tell_user.h"
 #include "platform/files.h"
 #include "platform/window.h"
@@ -109,11 +108,8 @@ LRESULT CALLBACK TControl::SubclassProc(HWND Wnd, UINT Msg, WPARAM WParam, LPARA
     }
     try {
         return control->OnMessage(Msg, WParam, LParam);
-    } catch (const TAppError& error) {
-        TellUser(Wnd, error);
-        return 0;
     } catch (...) {
-        ReportCurrentException();
+        return TellOrReportCurrentException(Wnd);
     }
 }
 
