@@ -34,7 +34,7 @@ struct TSystemFolders {
 // "...\System32" here too: the name is the same for it, only what it opens
 // there differs.
 const TSystemFolders& SystemFolders() {
-    static const TSystemFolders folders{
+    static const TSystemFolders kFolders{
         ReadGrowingText([](wchar_t* Buffer, std::size_t Capacity) -> std::size_t {
             return ::GetSystemDirectoryW(Buffer, static_cast<UINT>(Capacity));
         }),
@@ -44,17 +44,17 @@ const TSystemFolders& SystemFolders() {
             return ::GetSystemWindowsDirectoryW(Buffer, static_cast<UINT>(Capacity));
         }),
     };
-    return folders;
+    return kFolders;
 }
 
 }  // namespace
 
 bool IsWow64() {
-    static const bool wow64 = [] {
+    static const bool kWow64 = [] {
         BOOL answer = FALSE;
         return ::IsWow64Process(::GetCurrentProcess(), &answer) && answer;
     }();
-    return wow64;
+    return kWow64;
 }
 
 std::wstring NativeFilePath(const std::wstring& Path) {

@@ -15,5 +15,5 @@ args=(--target=x86_64-w64-mingw32 -Wno-unknown-warning-option -D_GLIBCXX_HAS_GTH
       -isystem/usr/x86_64-w64-mingw32/include)
 extra=()
 for a in "${args[@]}"; do extra+=("-extra-arg=$a"); done
-run-clang-tidy -quiet -p build/tidy "${extra[@]}" -header-filter="^$PWD/(app|autorun|i18n|platform|service|theme|view|tests|tools)/" "$@" \
-  "^$PWD/(app|autorun|i18n|platform|service|theme|view|tests|tools)/.*\.cpp$"
+run-clang-tidy -quiet -p build/tidy "${extra[@]}" -header-filter="^$PWD/(app|autorun|crash|i18n|platform|service|theme|view|tests|tools)/" "$@" \
+  "^$PWD/(app|autorun|crash|i18n|platform|service|theme|view|tests|tools)/.*\.cpp$"

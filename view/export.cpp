@@ -42,9 +42,9 @@ std::optional<std::wstring> AskExportFileName(HWND Owner) {
     dialog.Flags = OFN_EXPLORER | OFN_OVERWRITEPROMPT | OFN_HIDEREADONLY | OFN_ENABLESIZING | OFN_PATHMUSTEXIST;
     // The dialog's library is loaded the first time it is asked for: at
     // start it would only lengthen the wait for the list.
-    static const HMODULE library = LoadSystemLibrary(L"comdlg32.dll");
+    static const HMODULE kLibrary = LoadSystemLibrary(L"comdlg32.dll");
     decltype(&::GetSaveFileNameW) getSaveFileName = nullptr;
-    if (!library || !FindFunction(library, "GetSaveFileNameW", getSaveFileName)) return std::nullopt;
+    if (!kLibrary || !FindFunction(kLibrary, "GetSaveFileNameW", getSaveFileName)) return std::nullopt;
     if (!getSaveFileName(&dialog)) return std::nullopt;
     file.resize(file.find(L'\0'));
     return file;
