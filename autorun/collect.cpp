@@ -13,8 +13,6 @@ constexpr TAutorunSource kSources[] = {&CollectStartupFolders, &CollectRunKeys, 
 
 std::optional<TAppError> CollectAutoruns(TAutorunList& List) { return CollectAutoruns(List, kSources); }
 
-std::span<const TAutorunSource> AutorunSources() { return kSources; }
-
 std::optional<TAppError> CollectAutoruns(TAutorunList& List, std::span<const TAutorunSource> Sources) {
     List.clear();
     std::optional<TAppError> first;

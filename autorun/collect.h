@@ -20,9 +20,6 @@ using TAutorunSource = void (*)(TAutorunList& List);
 // the user; nothing when every source succeeded.
 [[nodiscard]] std::optional<TAppError> CollectAutoruns(TAutorunList& List);
 
-// The four sources of CollectAutoruns, in its order.
-std::span<const TAutorunSource> AutorunSources();
-
 // The same over the given sources, in their order.
 [[nodiscard]] std::optional<TAppError> CollectAutoruns(TAutorunList& List, std::span<const TAutorunSource> Sources);
 

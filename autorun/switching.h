@@ -38,18 +38,19 @@ void SetAutorunState(const std::wstring& Target, const std::wstring& From, bool 
 
 // Path is the file's full path. The common start-up folder's files keep
 // their state under HKEY_LOCAL_MACHINE, every other file under
-// HKEY_CURRENT_USER; a file that no longer exists is given none. Before Windows 10, switching off deletes the file, but
-// only a file directly in one of the two start-up folders; raises
-// TAppError when that file cannot be deleted.
+// HKEY_CURRENT_USER; a file that no longer exists is given none. Before
+// Windows 10, switching off deletes the file, but only a file directly in
+// one of the two start-up folders; raises TAppError when that file cannot
+// be deleted.
 void SetStartupFileState(const std::wstring& Path, bool Enable);
 void SetStartupFileState(const std::wstring& Path, bool Enable, DWORD WindowsMajor);
 
 // Target is the Run value's registry path text ("HKCU\Software\...\Run\Name").
 // The value's state goes to the same root, under StartupApproved\Run32 for
 // the Wow6432Node key and StartupApproved\Run otherwise; a value that no
-// longer exists is given none. Before Windows 10,
-// switching off deletes the value, but only a value of a Run key of
-// HKEY_LOCAL_MACHINE or HKEY_CURRENT_USER, and never a key.
+// longer exists is given none. Before Windows 10, switching off deletes the
+// value, but only a value of a Run key of HKEY_LOCAL_MACHINE or
+// HKEY_CURRENT_USER, and never a key.
 void SetRunValueState(const std::wstring& Target, bool Enable);
 void SetRunValueState(const std::wstring& Target, bool Enable, DWORD WindowsMajor);
 

@@ -17,12 +17,9 @@ bool HTTPGet(const std::wstring& Url, const THttpHeaders& Headers, std::wstring&
     return target && HTTPGet(*target, Reply);
 }
 
-bool HTTPGet(const THttpTarget& Target, std::wstring& Reply, const TServiceAttempt& Attempt) {
-    THttpOptions options;
-    options.DeadlineMs = Attempt.DeadlineMs;
-    options.Cancel = Attempt.Cancel;
-    options.MaxBodyBytes = kMaxReplyBytes;
-    const std::optional<THttpResponse> response = HttpRequest(L"GET", Target, {}, options);
+bool HTTPGet(const THttpTarget& Target, std::wstring& Reply, THttpOptions Options) {
+    Options.MaxBodyBytes = kMaxReplyBytes;
+    const std::optional<THttpResponse> response = HttpRequest(L"GET", Target, {}, Options);
     if (!response) return false;
     // The service writes UTF-8; a charset it declares is not trusted, and
     // the status is no reason to refuse the body.

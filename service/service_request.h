@@ -12,13 +12,6 @@ namespace quillon {
 // read so far is the reply.
 inline constexpr std::size_t kMaxReplyBytes = 16 * 1024 * 1024;
 
-// How long one request may take as a whole (connecting, sending and the
-// whole answer), and the event that abandons it at once when set.
-struct TServiceAttempt {
-    DWORD DeadlineMs = 60000;
-    HANDLE Cancel = nullptr;
-};
-
 // One GET of Url with Headers (in order, no body). True when an answer came,
 // whatever its status: Reply is then its body (at most kMaxReplyBytes of
 // it), decoded as UTF-8 whatever character set the answer declares. False
@@ -26,8 +19,10 @@ struct TServiceAttempt {
 // redirects, cancelled), Reply untouched. 60-second timeouts, at most 5
 // redirects, no user agent of the program's own.
 bool HTTPGet(const std::wstring& Url, const THttpHeaders& Headers, std::wstring& Reply);
-// The same for an address and headers prepared once (MakeHttpTarget).
-bool HTTPGet(const THttpTarget& Target, std::wstring& Reply, const TServiceAttempt& Attempt = {});
+// The same for an address and headers prepared once (MakeHttpTarget), with
+// Options' deadline and cancel event; the body is read up to
+// kMaxReplyBytes whatever Options says.
+bool HTTPGet(const THttpTarget& Target, std::wstring& Reply, THttpOptions Options = {});
 
 // The start-up request's headers, in this order: "User-Version" (the
 // program's version), "User-Language" (the interface language),

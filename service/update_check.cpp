@@ -105,7 +105,9 @@ TUpdateCheck CheckUpdate(std::wstring AURL, TReplyProc AProc, int ADialogOffset,
             // address that is no web address gets no answer, like a server
             // that is down.
             const std::optional<THttpTarget> target = MakeHttpTarget(state.Url, StartupHeaders());
-            const TServiceAttempt attempt{state.Retry.AttemptDeadlineMs, stopped};
+            THttpOptions attempt;
+            attempt.DeadlineMs = state.Retry.AttemptDeadlineMs;
+            attempt.Cancel = stopped;
             bool answered = false;
             for (int i = 0; i < state.Retry.Attempts && !answered; ++i) {
                 answered = target && HTTPGet(*target, state.Data, attempt);
